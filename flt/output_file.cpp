@@ -1,0 +1,271 @@
+#include "flt/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "flt/group.h"
+#include "flt/level_records.h"
+#include "flt/opcodes.h"
+#include "flt/text_record.h"
+
+namespace {
+
+std::string systemError() {
+  return std::strerror(errno);
+}
+
+// A temporary file in the output's own directory, so that the final rename stays
+// on one file system; created with the permissions a plain fopen would give.
+std::FILE* openTemporaryBeside(const std::string& path, std::string* tempPath) {
+  std::string dir = ".";
+  std::string base = path;
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos) {
+    dir = slash == 0 ? "/" : path.substr(0, slash);
+    base = path.substr(slash + 1);
+  }
+  std::string pattern = (dir == "/" ? "" : dir) + "/." + base + ".XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) return nullptr;
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::FILE* f = fdopen(fd, "wb");
+  if (!f) {
+    int saved = errno;
+    ::close(fd);
+    unlink(name.data());
+    errno = saved;
+    return nullptr;
+  }
+  *tempPath = name.data();
+  return f;
+}
+
+}  // namespace
+
+FltOutputFile::FltOutputFile() {
+  reset();
+}
+
+FltOutputFile::~FltOutputFile() {
+  if (failed_)
+    discard();
+  else
+    close();
+}
+
+void FltOutputFile::reset() {
+  current_ = body_ = real_ = nullptr;
+  path_.clear();
+  tempPath_.clear();
+  state_ = 0;
+  pushDepth_ = subfaceDepth_ = extensionDepth_ = attributeDepth_ = 0;
+  header_.reset();
+  pending_.clear();
+  flushing_ = false;
+  paletteWriting_ = false;
+  setVersion(1520);
+  components_ = Components{&header_};
+}
+
+void FltOutputFile::setVersion(int version) {
+  version_ = version;
+  header_.formatRevision = version;
+}
+
+void FltOutputFile::fail(const std::string& why) {
+  if (!failed_) error_ = why;
+  failed_ = true;
+}
+
+int FltOutputFile::open(const std::string& path, int version) {
+  if (state_ == 1) {
+    if (failed_)
+      discard();
+    else
+      close();
+  }
+  reset();
+  failed_ = false;
+  error_.clear();
+  real_ = openTemporaryBeside(path, &tempPath_);
+  if (!real_) {
+    failed_ = true;
+    error_ = "cannot open " + path + ": " + systemError();
+    return 0;
+  }
+  body_ = std::tmpfile();
+  if (!body_) {
+    failed_ = true;
+    error_ = "cannot create a temporary file for " + path + ": " + systemError();
+    std::fclose(real_);
+    unlink(tempPath_.c_str());
+    reset();
+    return 0;
+  }
+  current_ = body_;
+  path_ = path;
+  state_ = 1;
+  setVersion(version);
+  FltGroup top;
+  writePushLevel();
+  write(top);
+  writePushLevel();
+  return isOpen();
+}
+
+bool FltOutputFile::flushPending() {
+  if (flushing_) return true;
+  bool ok = true;
+  flushing_ = true;
+  if (pending_.byteCount() >= 4) {
+    pending_.serialise(pendingRecord_, version_);
+    ok = writeRecord(pendingRecord_) != 0;
+    pending_.clear();
+  }
+  flushing_ = false;
+  return ok;
+}
+
+int FltOutputFile::writeRecord(FltRecord& record) {
+  if (!current_ || failed_) return 0;
+  if (!flushPending()) return 0;
+  if (record.overflowed()) {
+    fail(std::string("cannot write ") + opcodeName(record.opcode()) + " to " + path_ +
+         ": the record would be longer than 32767 bytes");
+    return 0;
+  }
+  switch (record.opcode()) {
+    case 10:
+      ++pushDepth_;
+      break;
+    case 11:
+      --pushDepth_;
+      break;
+    case 19:
+      ++subfaceDepth_;
+      break;
+    case 20:
+      --subfaceDepth_;
+      break;
+    case 21:
+      ++extensionDepth_;
+      break;
+    case 22:
+      --extensionDepth_;
+      break;
+    case 122:
+      ++attributeDepth_;
+      break;
+    case 123:
+      --attributeDepth_;
+      break;
+    default:
+      break;
+  }
+  if (!record.writeTo(current_)) {
+    fail("cannot write " + path_ + ": " + systemError());
+    return 0;
+  }
+  return 1;
+}
+
+int FltOutputFile::writePushLevel() {
+  FltPushLevel r;
+  return write(r);
+}
+
+int FltOutputFile::writePopLevel() {
+  FltPopLevel r;
+  return write(r);
+}
+
+int FltOutputFile::writePushSubface() {
+  FltPushSubface r;
+  return write(r);
+}
+
+int FltOutputFile::writePopSubface() {
+  FltPopSubface r;
+  return write(r);
+}
+
+int FltOutputFile::writeLongId(const char* text) {
+  if (!text) return 1;
+  FltLongId r(text);
+  return write(r);
+}
+
+bool FltOutputFile::copyBody() {
+  if (std::fflush(body_) != 0 || std::fseek(body_, 0, SEEK_SET) != 0) {
+    fail("cannot read back the temporary body of " + path_ + ": " + systemError());
+    return false;
+  }
+  std::vector<char> chunk(1 << 16);
+  for (;;) {
+    size_t n = std::fread(chunk.data(), 1, chunk.size(), body_);
+    if (n == 0) break;
+    if (std::fwrite(chunk.data(), 1, n, real_) != n) {
+      fail("cannot write " + path_ + ": " + systemError());
+      return false;
+    }
+  }
+  if (std::ferror(body_)) {
+    fail("cannot read back the temporary body of " + path_);
+    return false;
+  }
+  return true;
+}
+
+bool FltOutputFile::finishRealFile() {
+  std::FILE* real = real_;
+  real_ = nullptr;
+  bool ok = std::fflush(real) == 0 && !std::ferror(real);
+  if (std::fclose(real) != 0) ok = false;
+  if (!ok) {
+    fail("cannot write " + path_ + ": " + systemError());
+    return false;
+  }
+  if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    fail("cannot write " + path_ + ": " + systemError());
+    return false;
+  }
+  tempPath_.clear();
+  return true;
+}
+
+void FltOutputFile::closeStreams() {
+  if (body_) std::fclose(body_);
+  if (real_) std::fclose(real_);
+  body_ = real_ = current_ = nullptr;
+  if (!tempPath_.empty()) unlink(tempPath_.c_str());
+  tempPath_.clear();
+}
+
+int FltOutputFile::close() {
+  if (state_ != 1 || !current_) return 0;
+  flushPending();
+  while (pushDepth_ > 0 && !failed_) writePopLevel();
+  current_ = real_;
+  write(header_);
+  if (!failed_) copyBody();
+  if (!failed_) finishRealFile();
+  bool ok = !failed_;
+  closeStreams();
+  reset();
+  return ok ? 1 : 0;
+}
+
+void FltOutputFile::discard() {
+  if (state_ != 1) return;
+  closeStreams();
+  reset();
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The one object through which an export writes its file. Hierarchy records stream
+// into a temporary body while the scene is walked; at close the header and the
+// palettes go to the real file and the body is copied behind them.
+//
+// The real file is written beside the output path under a temporary name and
+// renamed into place only by a successful close, so a failed export never leaves
+// a half-written file at the path nor touches the file that was there.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "flt/header.h"
+#include "flt/record.h"
+#include "flt/record_base.h"
+#include "flt/vertex_list.h"
+
+class FltOutputFile : public FltRecordHolder {
+ public:
+  struct Components {
+    FltHeader* header;
+  };
+
+  FltOutputFile();
+  ~FltOutputFile() override;
+  FltOutputFile(const FltOutputFile&) = delete;
+  FltOutputFile& operator=(const FltOutputFile&) = delete;
+
+  // Non-zero when open. A file still open is finished first (discarded if it failed).
+  int open(const std::string& path, int version);
+  int isOpen() const { return current_ != nullptr; }
+  // Writes header, palettes and body to the real file. 1 on success; 0 when any
+  // write failed, in which case nothing is left at the output path.
+  int close();
+  // Drops an open file without finishing it; the output path is left as it was.
+  void discard();
+
+  void setVersion(int version);
+  int version() const { return version_; }
+  FltRecord& scratchRecord() { return scratch_; }
+  const Components& components() const { return components_; }
+
+  // Each returns 1 when written, 0 when the record was refused or the write failed.
+  int writeRecord(FltRecord& record);
+  int write(FltRecordBase& record) { return record.write(*this); }
+  int writePushLevel();
+  int writePopLevel();
+  int writePushSubface();
+  int writePopSubface();
+  int writeLongId(const char* text);
+
+  // Appends a vertex palette offset to the vertex list of the face being written.
+  void addVertexOffset(int32_t offset) { pending_.append(offset); }
+
+  int pushDepth() const { return pushDepth_; }
+  int subfaceDepth() const { return subfaceDepth_; }
+  int extensionDepth() const { return extensionDepth_; }
+  int attributeDepth() const { return attributeDepth_; }
+
+  // Set once a write failed or a record was refused; error() says why.
+  bool failed() const { return failed_; }
+  const std::string& error() const { return error_; }
+  const std::string& path() const { return path_; }
+
+  FltRecord& heldRecord() override { return scratch_; }
+  int heldVersion() const override { return version_; }
+
+ private:
+  void reset();
+  void fail(const std::string& why);
+  bool flushPending();
+  bool copyBody();
+  bool finishRealFile();
+  void closeStreams();
+
+  int version_ = 1520;
+  FltRecord scratch_;
+  int state_ = 0;
+  int pushDepth_ = 0;
+  int subfaceDepth_ = 0;
+  int extensionDepth_ = 0;
+  int attributeDepth_ = 0;
+  FltHeader header_;
+  FltVertexList pending_;
+  FltRecord pendingRecord_;
+  bool flushing_ = false;
+  bool paletteWriting_ = false;
+  Components components_{};
+  std::FILE* current_ = nullptr;
+  std::FILE* body_ = nullptr;
+  std::FILE* real_ = nullptr;
+  std::string path_;
+  std::string tempPath_;
+  bool failed_ = false;
+  std::string error_;
+};

@@ -1,0 +1,188 @@
+#include "flt/record.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// Two bytes 0x00 0x64 read as a native 16-bit value equal 100 only on a big-endian host.
+bool hostIsBigEndian() {
+  const unsigned char probe[2] = {0x00, 0x64};
+  uint16_t v;
+  std::memcpy(&v, probe, 2);
+  return v == 100;
+}
+
+const bool kHostIsBigEndian = hostIsBigEndian();
+
+void toBigEndian(const void* src, uint8_t* dst, int width) {
+  const auto* s = static_cast<const uint8_t*>(src);
+  if (kHostIsBigEndian || width == 1) {
+    std::memcpy(dst, s, width);
+  } else {
+    for (int i = 0; i < width; ++i) dst[i] = s[width - 1 - i];
+  }
+}
+
+}  // namespace
+
+FltRecord::FltRecord(FltRecord&& other) noexcept {
+  *this = std::move(other);
+}
+
+FltRecord& FltRecord::operator=(FltRecord&& other) noexcept {
+  if (this != &other) {
+    release();
+    opcode_ = other.opcode_;
+    length_ = other.length_;
+    cursor_ = other.cursor_;
+    capacity_ = other.capacity_;
+    data_ = other.data_;
+    overflowed_ = other.overflowed_;
+    other.data_ = nullptr;
+    other.release();
+  }
+  return *this;
+}
+
+void FltRecord::release() {
+  std::free(data_);
+  data_ = nullptr;
+  opcode_ = 0;
+  length_ = 0;
+  cursor_ = 0;
+  capacity_ = 0;
+  std::memset(scratch_, 0, sizeof scratch_);
+  overflowed_ = false;
+}
+
+void FltRecord::setLength(int n) {
+  if (n < 0) n = 0;
+  if (n > kMaxLength) {
+    overflowed_ = true;
+    n = kMaxLength;
+  }
+  if (n > capacity_) {
+    int32_t capacity = capacity_ == 0 ? 32 : capacity_;
+    while (capacity < n) capacity *= 2;
+    auto* block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
+    if (!block) std::abort();
+    if (data_) std::memcpy(block, data_, length_);
+    std::free(data_);
+    data_ = block;
+    capacity_ = capacity;
+  }
+  length_ = static_cast<uint16_t>(n);
+  if (cursor_ > length_) cursor_ = static_cast<int16_t>(length_);
+}
+
+void FltRecord::seek(int pos) {
+  cursor_ = static_cast<int16_t>(std::clamp(pos, 0, static_cast<int>(length_)));
+}
+
+int FltRecord::skip(int n) {
+  if (n < 1) return 0;
+  int existing = std::min(n, length_ - cursor_);
+  cursor_ = static_cast<int16_t>(cursor_ + existing);
+  int grow = n - existing;
+  if (grow > 0) {
+    int start = cursor_;
+    setLength(start + grow);
+    int added = length_ - start;
+    if (added > 0) std::memset(data_ + start, 0, added);
+    cursor_ = static_cast<int16_t>(length_);
+    return existing + added;
+  }
+  return existing;
+}
+
+void FltRecord::alignTo8() {
+  int r = cursor_ % 8;
+  if (r != 0) skip(8 - r);
+}
+
+void FltRecord::writeBytes(const void* src, int n) {
+  if (n < 1) return;
+  if (cursor_ + n > length_) setLength(cursor_ + n);
+  n = std::min(n, length_ - cursor_);  // cut at the record limit
+  if (n > 0) std::memcpy(data_ + cursor_, src, n);
+  cursor_ = static_cast<int16_t>(cursor_ + n);
+}
+
+int FltRecord::readBytes(void* dst, int n) {
+  if (n < 1) return 0;
+  std::memset(dst, 0, n);
+  int count = std::min(n, length_ - cursor_);
+  if (count > 0) std::memcpy(dst, data_ + cursor_, count);
+  cursor_ = static_cast<int16_t>(cursor_ + count);
+  return count;
+}
+
+void FltRecord::writeText(const char* text, int width) {
+  char field[256] = {};
+  uint8_t* buffer = reinterpret_cast<uint8_t*>(field);
+  if (width > static_cast<int>(sizeof field)) {
+    // Wide fields are rare (external reference paths); write them in two steps.
+    size_t n = text ? std::min(std::strlen(text), static_cast<size_t>(width)) : 0;
+    writeBytes(text, static_cast<int>(n));
+    skip(width - static_cast<int>(n));
+    return;
+  }
+  if (text) std::strncpy(field, text, width);
+  writeBytes(buffer, width);
+}
+
+void FltRecord::readText(char* dst, int width) {
+  readBytes(dst, width);
+  dst[width] = '\0';
+}
+
+FltRecord& FltRecord::putField(const void* v, int width) {
+  toBigEndian(v, scratch_, width);
+  writeBytes(scratch_, width);
+  return *this;
+}
+
+FltRecord& FltRecord::getField(void* v, int width) {
+  readBytes(scratch_, width);
+  toBigEndian(scratch_, static_cast<uint8_t*>(v), width);
+  return *this;
+}
+
+void FltRecord::begin(uint16_t opcode) {
+  length_ = 0;
+  cursor_ = 0;
+  overflowed_ = false;
+  write16(opcode);
+  write16(4);
+  opcode_ = opcode;
+}
+
+void FltRecord::finish() {
+  seek(length_);
+  if (opcode_ != 72) alignTo8();
+  // An overflowed record ends at the last multiple of 8 below the limit.
+  if (length_ % 8 != 0 && opcode_ != 72) setLength(length_ - length_ % 8);
+  seek(2);
+  write16(length_);
+}
+
+bool FltRecord::writeTo(std::FILE* stream) {
+  finish();
+  if (length_ == 0) return true;
+  return std::fwrite(data_, length_, 1, stream) == 1;
+}
+
+void FltRecord::assign(const uint8_t* bytes, int n) {
+  length_ = 0;
+  cursor_ = 0;
+  overflowed_ = false;
+  writeBytes(bytes, n);
+  uint16_t opcode = 0;
+  seek(0);
+  read16(opcode);
+  opcode_ = opcode;
+  seek(0);
+}
