@@ -73,7 +73,7 @@ void FltOutputFile::reset() {
   flushing_ = false;
   paletteWriting_ = false;
   setVersion(1520);
-  components_ = Components{&header_};
+  components_ = Components{&header_, nullptr, nullptr, nullptr, nullptr};
 }
 
 void FltOutputFile::setVersion(int version) {

@@ -16,10 +16,20 @@
 #include "flt/record_base.h"
 #include "flt/vertex_list.h"
 
+class FltColorPalette;
+class FltMaterialPalette;
+class FltTextureList;
+class FltVertexPalette;
+
 class FltOutputFile : public FltRecordHolder {
  public:
+  // The header and the palettes, in the order the record classes reach them.
   struct Components {
     FltHeader* header;
+    FltColorPalette* colors;
+    FltMaterialPalette* materials;
+    FltTextureList* textures;
+    FltVertexPalette* vertices;
   };
 
   FltOutputFile();
