@@ -1,0 +1,35 @@
+#pragma once
+// Validates an OpenFlight file: record lengths, the header in front, balanced push
+// and pop records of every kind, and vertex list offsets that land on vertex
+// records of the vertex palette.
+//
+// Each kind's own checks are one function in the table of file_check.cpp; a new
+// kind adds a function and a table row.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class FltFileReader;
+
+struct FltFault {
+  int64_t offset;  // of the record at fault, or the end of the file
+  std::string what;
+};
+
+struct FltCheckResult {
+  // False when the file could not be opened or read; error says why.
+  bool readable = false;
+  std::string error;
+  std::vector<FltFault> faults;
+  bool sound() const { return readable && faults.empty(); }
+};
+
+// At most this many faults are listed; a last one counts the rest.
+constexpr size_t kMaxListedFaults = 1000;
+
+FltCheckResult checkFltFile(const std::string& path);
+// Checks the records of an open reader that has not been read from yet.
+std::vector<FltFault> checkFltRecords(FltFileReader& reader);
+// "FILE: offset N: what"
+std::string formatFault(const std::string& path, const FltFault& fault);
