@@ -1,0 +1,74 @@
+#include "host/bitmap_manager.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isFile(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec);
+}
+
+// SGI image header: magic 474, storage, bytes per channel, dimension, x, y, z size.
+bool readSgiSize(const std::string& path, int& width, int& height) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  unsigned char h[12];
+  const bool complete = std::fread(h, 1, sizeof h, f) == sizeof h;
+  std::fclose(f);
+  if (!complete || h[0] != 0x01 || h[1] != 0xDA || h[2] > 1 || (h[3] != 1 && h[3] != 2))
+    return false;
+  width = h[6] << 8 | h[7];
+  height = h[8] << 8 | h[9];
+  return true;
+}
+
+}  // namespace
+
+bool readImageSize(const std::string& path, int& width, int& height) {
+  if (!isFile(path)) return false;
+  int w = 0, h = 0, channels = 0;
+  if (stbi_info(path.c_str(), &w, &h, &channels) || readSgiSize(path, w, h)) {
+    width = w;
+    height = h;
+    return true;
+  }
+  return false;
+}
+
+std::optional<std::string> FileBitmapManager::findImage(const std::string& name) const {
+  if (name.empty()) return std::nullopt;
+  if (isFile(name)) return name;
+  // Names written on Windows separate folders with '\\' too.
+  const size_t cut = name.find_last_of("/\\");
+  const std::string leaf = cut == std::string::npos ? name : name.substr(cut + 1);
+  if (leaf.empty()) return std::nullopt;
+  for (const std::string& folder : folders_) {
+    const fs::path candidate = fs::path(folder) / leaf;
+    if (isFile(candidate)) return candidate.string();
+  }
+  return std::nullopt;
+}
+
+Bitmap* FileBitmapManager::Load(BitmapInfo* info) {
+  if (!info) return nullptr;
+  const std::optional<std::string> found = findImage(info->Name());
+  int width = 0, height = 0;
+  if (!found || !readImageSize(*found, width, height)) return nullptr;
+  info->SetName(found->c_str());
+  return new ImageBitmap(width, height);
+}
+
+std::unique_ptr<ImageBitmap> FileBitmapManager::openBitmap(const std::string& name) const {
+  int width = 0, height = 0;
+  const std::optional<std::string> found = findImage(name);
+  if (!found || !readImageSize(*found, width, height)) width = height = 0;
+  return std::make_unique<ImageBitmap>(width, height);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The host's bitmap manager: finds image files and reads their pixel size from the
+// file header, without decoding the image.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plugin/bitmap.h"
+
+class ImageBitmap : public Bitmap {
+ public:
+  ImageBitmap(int width, int height) : width_(width), height_(height) {}
+  ~ImageBitmap() override = default;
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void DeleteThis() override { delete this; }
+
+ private:
+  int width_;
+  int height_;
+};
+
+// Pixel size from an image file's header: the formats stb_image knows, and SGI
+// images (.rgb, .rgba, .int), common among OpenFlight textures. False when the
+// file is missing or not an image.
+bool readImageSize(const std::string& path, int& width, int& height);
+
+class FileBitmapManager : public BitmapManager {
+ public:
+  // Folders searched, in order, for an image not found under its own name.
+  void addSearchFolder(std::string folder) { folders_.push_back(std::move(folder)); }
+  const std::vector<std::string>& searchFolders() const { return folders_; }
+
+  // The file an image name refers to: the name itself when that is a file, else
+  // the name's last component in each search folder in turn.
+  std::optional<std::string> findImage(const std::string& name) const;
+
+  Bitmap* Load(BitmapInfo* info) override;
+
+  // The bitmap a texture map holds: always one, 0 x 0 when the image is missing
+  // or unreadable.
+  std::unique_ptr<ImageBitmap> openBitmap(const std::string& name) const;
+
+ private:
+  std::vector<std::string> folders_;
+};

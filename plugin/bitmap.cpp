@@ -1,0 +1,3 @@
+#include "plugin/bitmap.h"
+
+BitmapManager* TheManager = nullptr;

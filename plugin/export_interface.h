@@ -1,0 +1,37 @@
+#pragma once
+// What the host hands the export entry besides the scene: which options dialog
+// view to run (and, in batch, what to type into it) and where to report problems.
+
+#include <optional>
+#include <string>
+
+enum class DialogView { kWindow, kTerminal, kBatch };
+
+// The values a batch run types into the options dialog; an empty field is left
+// as the dialog shows it. Texts are typed as a user would type them.
+struct DialogFieldValues {
+  std::optional<std::string> format;  // "15.4" or "OpenFlight 15.4"
+  std::optional<std::string> projection;
+  std::optional<std::string> ellipsoid;
+  std::optional<std::string> units;
+  std::optional<std::string> originLat;
+  std::optional<std::string> originLon;
+  std::optional<std::string> lambertUpper;
+  std::optional<std::string> lambertLower;
+  std::optional<bool> copyTextures;
+  std::optional<bool> autoGroup;
+  std::optional<bool> autoObject;
+};
+
+class ExportInterface {
+ public:
+  virtual ~ExportInterface() = default;
+
+  virtual DialogView dialogView() const = 0;
+  virtual const DialogFieldValues& batchValues() const = 0;
+
+  // Why an export failed (cannot open, write error, limit reached).
+  virtual void error(const std::string& text) = 0;
+  // Something the export passed over (a node without faces, a missing image).
+  virtual void warning(const std::string& text) = 0;
+};

@@ -1,0 +1,123 @@
+#include "plugin/open_zorvel.h"
+
+#include <cstring>
+#include <exception>
+
+#include "attributes/apply_attributes.h"
+#include "flt/header.h"
+#include "flt/opcodes.h"
+#include "plugin/bitmap.h"
+#include "plugin/export_interface.h"
+#include "plugin/host_interface.h"
+#include "plugin/scene_node.h"
+
+namespace {
+
+unsigned long noProgressWork(void*) {
+  return 0;
+}
+
+// The first node named like the header record, root first, children in index order.
+SceneNode* findHeaderNode(SceneNode* node, const char* headerName) {
+  if (!node) return nullptr;
+  const char* name = node->name();
+  if (name && std::strcmp(name, headerName) == 0) return node;
+  for (int i = 0; i < node->childCount(); ++i)
+    if (SceneNode* found = findHeaderNode(node->child(i), headerName)) return found;
+  return nullptr;
+}
+
+}  // namespace
+
+int OpenZorvel::doExport(const char* path, ExportInterface* ei, HostInterface* host,
+                         bool suppressPrompts, unsigned /*options*/) {
+  if (!path || !host) {
+    if (ei) ei->error("nothing to export: no output path or no host");
+    return 0;
+  }
+  host_ = host;
+  ei_ = ei;
+  progressStarted_ = false;
+  // The module's own copy of the bitmap manager global, for this export.
+  BitmapManagerScope bitmaps(host->bitmapManager());
+  int result = 0;
+  try {
+    result = runExport(path, suppressPrompts);
+  } catch (const std::exception& e) {
+    file_.discard();
+    if (ei_) ei_->error(std::string("cannot export ") + path + ": " + e.what());
+    result = 0;
+  } catch (...) {
+    file_.discard();
+    if (ei_) ei_->error(std::string("cannot export ") + path + ": an unexpected failure");
+    result = 0;
+  }
+  if (progressStarted_) host_->progressEnd();
+  progressStarted_ = false;
+  // Neither sink may outlive this call's export interface.
+  textureSource_.setWarningSink(nullptr);
+  lights_.setWarningSink(nullptr);
+  traversal_.setWarningSink(nullptr);
+  return result;
+}
+
+void OpenZorvel::readHeaderNode(SceneNode* root) {
+  SceneNode* node = findHeaderNode(root, opcodeName(FltHeader::kOpcode));
+  if (!node) return;
+  FltHeader scratch;
+  optionsToHeader(options_, scratch);
+  if (applyAttributes(node, &scratch)) headerToOptions(scratch, options_);
+}
+
+int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
+  SceneNode* root = host_->rootNode();
+  readHeaderNode(root);
+
+  bool dialogRan = false;
+  if (!suppressPrompts && dialog_ && ei_) {
+    if (!dialog_(*this, *ei_)) return 1;  // cancelled: nothing written, not a failure
+    dialogRan = true;
+  }
+
+  traversal_.countScene(root);
+  if (!file_.open(path, options_.version)) {
+    if (ei_) ei_->error(file_.error());
+    return 0;
+  }
+  // Without the dialog only the format revision, given to open, reaches the header.
+  if (dialogRan) optionsToHeader(options_, *file_.components().header);
+
+  host_->progressStart(kProgressTitle, true, noProgressWork, nullptr);
+  progressStarted_ = true;
+
+  auto warn = [this](const std::string& text) {
+    if (ei_) ei_->warning(text);
+  };
+  textureSource_.setCopyTextures(options_.copyTextures);
+  textureSource_.setWarningSink(warn);
+  textureSource_.prepare(path, file_);
+  materials_.prepare(file_, time_);
+  meshes_.setAutoObject(options_.autoObject);
+  meshes_.prepare(file_, time_, materials_, textureSource_);
+  lights_.prepare(file_, time_);
+  lights_.setWarningSink(warn);
+  traversal_.prepare(file_, host_, time_, lights_,
+                     [this](SceneNode* node) { return meshes_.convertNode(node); });
+  traversal_.setAutoGroup(options_.autoGroup);
+  traversal_.setWarningSink(warn);
+
+  traversal_.visitChildren(root);
+
+  if (traversal_.cancelled() && ei_)
+    ei_->warning("export to " + path + " cancelled after " +
+                 std::to_string(traversal_.nodesDone()) + " of " +
+                 std::to_string(traversal_.nodeTotal() - 1) +
+                 " nodes; the file holds the nodes written until then");
+  // A failed write or a refused record fails the whole export: close leaves nothing.
+  if (!file_.close()) {
+    if (ei_) ei_->error(file_.error());
+    return 0;
+  }
+  for (const std::string& text : file_.warnings()) warn(text);
+  return 1;
+}

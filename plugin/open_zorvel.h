@@ -1,0 +1,66 @@
+#pragma once
+// The exporter the host creates once: it keeps the export options between exports
+// and runs one whole export per call of its export entry.
+
+#include <functional>
+#include <string>
+
+#include "convert/light_point_converter.h"
+#include "convert/material_converter.h"
+#include "convert/mesh_converter.h"
+#include "convert/node_traversal.h"
+#include "convert/texture_source.h"
+#include "flt/output_file.h"
+#include "options/export_options.h"
+#include "plugin/host_types.h"
+
+class ExportInterface;
+class HostInterface;
+class SceneNode;
+
+class OpenZorvel {
+ public:
+  // Shows the options dialog over the exporter's options; true when the user pressed
+  // OK (the options then hold the choices), false on Cancel.
+  using OptionsDialog = std::function<bool(OpenZorvel& exporter, ExportInterface& ei)>;
+
+  static constexpr const char* kProgressTitle = "Exporting OpenFlight...";
+
+  OpenZorvel() = default;
+  OpenZorvel(const OpenZorvel&) = delete;
+  OpenZorvel& operator=(const OpenZorvel&) = delete;
+
+  // The export entry. 1 when the file was written, cancelled by the user, or the
+  // dialog was cancelled (then nothing is written); 0 on failure, after telling
+  // the export interface why. `options` is not used.
+  int doExport(const char* path, ExportInterface* ei, HostInterface* host, bool suppressPrompts,
+               unsigned options = 0);
+
+  // Until a dialog is installed, exports run as with prompts suppressed.
+  void setOptionsDialog(OptionsDialog dialog) { dialog_ = std::move(dialog); }
+
+  ExportOptions& options() { return options_; }
+  const ExportOptions& options() const { return options_; }
+  TextureSource& textureSource() { return textureSource_; }
+  // Of the last export: nodes in the scene (root included) and nodes finished.
+  int nodeTotal() const { return traversal_.nodeTotal(); }
+  int nodesDone() const { return traversal_.nodesDone(); }
+  bool cancelled() const { return traversal_.cancelled(); }
+
+ private:
+  int runExport(const std::string& path, bool suppressPrompts);
+  void readHeaderNode(SceneNode* root);
+
+  HostInterface* host_ = nullptr;
+  ExportInterface* ei_ = nullptr;
+  FltOutputFile file_;
+  TextureSource textureSource_;
+  MaterialConverter materials_;
+  MeshConverter meshes_;
+  LightPointConverter lights_;
+  NodeTraversal traversal_;
+  TimeValue time_ = 0;
+  ExportOptions options_;
+  OptionsDialog dialog_;
+  bool progressStarted_ = false;
+};
