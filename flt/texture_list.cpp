@@ -1,0 +1,88 @@
+#include "flt/texture_list.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "flt/output_file.h"
+
+int32_t FltTextureList::findTexture(const std::string& path) const {
+  auto it = byKey_.find(path);
+  return it == byKey_.end() ? -1 : entries_[it->second]->patternIndex;
+}
+
+int32_t FltTextureList::addTexture(const FltTexture& t) {
+  auto found = byKey_.find(t.key());
+  if (found != byKey_.end()) return entries_[found->second]->patternIndex;
+  size_t n = entries_.size();
+  entries_.push_back(std::make_unique<FltTexture>(t));
+  FltTexture& copy = *entries_.back();
+  if (copy.patternIndex == -1) layout_.place(copy);
+  byKey_.emplace(copy.key(), n);
+  byPattern_.emplace(copy.patternIndex, n);
+  const std::string& key = copy.key();
+  size_t cut = key.find_last_of("/\\");
+  if (cut != std::string::npos) directories_.add(key.substr(0, cut).c_str());
+  return copy.patternIndex;
+}
+
+const FltTexture* FltTextureList::entryByPattern(int32_t patternIndex) const {
+  auto it = byPattern_.find(patternIndex);
+  return it == byPattern_.end() ? nullptr : entries_[it->second].get();
+}
+
+void FltTextureList::clear() {
+  // Pages point at entries: drop them first.
+  layout_.clear();
+  entries_.clear();
+  byKey_.clear();
+  byPattern_.clear();
+  directories_.readEnvironment();
+}
+
+int FltTextureList::write(FltOutputFile& file) const {
+  for (const auto& e : entries_) {
+    if (e->patternIndex > kMaxPatternIndex) {
+      file.fail("cannot write " + file.path() + ": texture " + e->key() + " needs pattern index " +
+                std::to_string(e->patternIndex) + ", past the largest a face can refer to (" +
+                std::to_string(kMaxPatternIndex) + "); the scene uses too many textures");
+      return 0;
+    }
+  }
+  for (const auto& e : entries_) {
+    if (!file.write(*e)) return 0;
+  }
+  return 1;
+}
+
+int FltTextureList::writeAttributeFiles(int /*version*/, std::vector<std::string>& warnings) const {
+  int written = 0;
+  for (const auto& e : entries_) {
+    if (e->key().empty()) {
+      // Would land as ".attr" in the working directory, beside no image.
+      warnings.push_back("no texture attribute file for pattern " +
+                         std::to_string(e->patternIndex) + ": the texture has no path");
+      continue;
+    }
+    std::string name = e->key() + ".attr";
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) {
+      warnings.push_back("cannot write texture attribute file " + name + ": " +
+                         std::strerror(errno));
+      continue;
+    }
+    bool ok = e->attributes.write(f);
+    int savedErrno = errno;
+    if (std::fclose(f) != 0) {
+      ok = false;
+      savedErrno = errno;
+    }
+    if (ok) {
+      ++written;
+    } else {
+      warnings.push_back("cannot write texture attribute file " + name + ": " +
+                         std::strerror(savedErrno));
+    }
+  }
+  return written;
+}

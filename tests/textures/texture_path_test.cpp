@@ -1,0 +1,114 @@
+// Texture path rules: the output directory, joining, resolution with and without
+// copying, and the copy itself.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/textures/texture_test_support.h"
+#include "textures/texture_path.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string resolved(const TexturePathContext& paths, std::string path) {
+  paths.resolveTexturePath(path);
+  return path;
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+TEST(TexturePath, OutputDirectoryAndJoin) {
+  EXPECT_EQ(textureOutputDirectory("C:\\out\\scene.flt"), "C:\\out");
+  EXPECT_EQ(textureOutputDirectory("/tmp/out/scene.flt"), "/tmp/out");
+  // The root keeps its separator; a bare name has no directory of its own.
+  EXPECT_EQ(textureOutputDirectory("/scene.flt"), "/");
+  EXPECT_EQ(textureOutputDirectory("scene.flt"), "");
+
+  EXPECT_EQ(joinTexturePath("/out", "wood.bmp"), "/out/wood.bmp");
+  EXPECT_EQ(joinTexturePath("/out/", "wood.bmp"), "/out/wood.bmp");
+  EXPECT_EQ(joinTexturePath("/out/", "/wood.bmp"), "/out/wood.bmp");
+  EXPECT_EQ(joinTexturePath("C:\\out", "\\wood.bmp"), "C:\\out\\wood.bmp");
+  EXPECT_EQ(joinTexturePath("", "wood.bmp"), "wood.bmp");
+}
+
+TEST(TexturePath, ResolutionFollowsTheCopyOptionAndTheOutputDirectory) {
+  TexturePathContext paths;
+  paths.setUp("/work", "C:\\out\\scene.flt");
+  paths.setCopyTextures(true);
+  EXPECT_TRUE(paths.copyApplies());
+  EXPECT_EQ(resolved(paths, "D:\\maps\\wood.bmp"), "C:/out/wood.bmp");
+  EXPECT_EQ(resolved(paths, "wood.bmp"), "C:/out/wood.bmp");
+
+  paths.setCopyTextures(false);
+  EXPECT_FALSE(paths.copyApplies());
+  EXPECT_EQ(resolved(paths, "D:\\maps\\wood.bmp"), "D:/maps/wood.bmp");
+
+  // Output in the working directory: paths stay as given, nothing is copied.
+  paths.setUp("/work", "/work/scene.flt");
+  paths.setCopyTextures(true);
+  EXPECT_TRUE(paths.outputIsCurrent());
+  EXPECT_FALSE(paths.copyApplies());
+  EXPECT_EQ(resolved(paths, "/maps\\wood.bmp"), "/maps/wood.bmp");
+
+  // A bare output name lies in the working directory too.
+  paths.setUp("/work", "scene.flt");
+  EXPECT_FALSE(paths.copyApplies());
+  // The root as output directory: images beside the file, not below its name.
+  paths.setUp("/work", "/scene.flt");
+  EXPECT_EQ(resolved(paths, "/maps/wood.bmp"), "/wood.bmp");
+}
+
+TEST(TexturePath, CopyOverwritesAndReportsFailures) {
+  ScopedWorkDir dir;
+  fs::create_directories("maps");
+  fs::create_directories("out");
+  writeFile("maps/wood.bmp", "new image");
+  writeFile("out/wood.bmp", "old image");
+  const std::string out = (fs::path(dir.path()) / "out").string();
+
+  TexturePathContext paths;
+  paths.setUp(dir.path(), out + "/scene.flt");
+  paths.setCopyTextures(true);
+  std::string target = "maps/wood.bmp";
+  paths.resolveTexturePath(target);
+  EXPECT_EQ(target, out + "/wood.bmp");
+  std::string error;
+  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, error)) << error;
+  EXPECT_EQ(readFile(target), "new image");
+
+  // A Windows-style source name still finds the file.
+  writeFile("maps/stone.bmp", "stone");
+  target = "maps\\stone.bmp";
+  paths.resolveTexturePath(target);
+  EXPECT_TRUE(paths.copyTexture("maps\\stone.bmp", target, error)) << error;
+  EXPECT_EQ(readFile(out + "/stone.bmp"), "stone");
+
+  // An image already where it belongs is left alone, not copied onto itself.
+  EXPECT_TRUE(paths.copyTexture(target, target, error)) << error;
+  EXPECT_EQ(readFile(target), "stone");
+
+  EXPECT_FALSE(paths.copyTexture("maps/none.bmp", out + "/none.bmp", error));
+  EXPECT_NE(error.find("maps/none.bmp"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(out + "/none.bmp"));
+
+  // Without the option nothing is copied, even into another directory.
+  paths.setCopyTextures(false);
+  fs::remove(out + "/wood.bmp");
+  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", out + "/wood.bmp", error));
+  EXPECT_FALSE(fs::exists(out + "/wood.bmp"));
+}

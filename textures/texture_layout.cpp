@@ -1,0 +1,45 @@
+#include "textures/texture_layout.h"
+
+#include "flt/texture.h"
+
+void FltTextureLayout::place(FltTexture& t) {
+  for (auto& p : pages_) {
+    if (p->tryTexture(t)) {
+      dump();
+      return;
+    }
+  }
+  auto number = static_cast<int32_t>(pages_.size());
+  pages_.push_back(std::make_unique<FltTexturePage>(number, pageWidth, pageHeight));
+  pages_.back()->tryTexture(t);
+}
+
+void FltTextureLayout::clear() {
+  pages_.clear();
+  pageWidth = pageHeight = kPageSize;
+  if (layoutFile_) std::fclose(layoutFile_);
+  layoutFile_ = nullptr;
+}
+
+void FltTextureLayout::dump() {
+  if (!layoutFile_) layoutFile_ = std::fopen(kLayoutFileName, "w");
+  if (!layoutFile_) return;
+  std::FILE* f = layoutFile_;
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    const FltTexturePage& p = *pages_[i];
+    std::fprintf(f, "page #%d, x:%d y:%d w:%d h:%d\n", static_cast<int>(i), p.x, p.y, p.width,
+                 p.height);
+    for (size_t j = 0; j < p.columnCount(); ++j) {
+      const FltTextureColumn& c = p.column(j);
+      std::fprintf(f, "\tcol #%d x:%d, y:%d w:%d h:%d\n", static_cast<int>(j), c.x, c.y, c.width,
+                   c.height);
+      for (const FltTexture* t : c.textures) {
+        std::fprintf(f, "\t\ttex #%d, x:%d y:%d w:%d h:%d %s\n", t->patternIndex, t->xLocation,
+                     t->yLocation, t->width(), t->height(), t->key().c_str());
+      }
+    }
+  }
+  std::fputs("\n\n", f);
+  // Kept open across dumps; flushing lets the file be read while the export runs.
+  std::fflush(f);
+}

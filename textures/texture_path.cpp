@@ -1,0 +1,75 @@
+#include "textures/texture_path.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+std::string withSlashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+}  // namespace
+
+std::string textureOutputDirectory(const std::string& outputPath) {
+  size_t cut = outputPath.find_last_of("/\\");
+  if (cut == std::string::npos) return "";
+  // The root keeps its separator, or its images would land beside the name.
+  if (cut == 0) return outputPath.substr(0, 1);
+  return outputPath.substr(0, cut);
+}
+
+std::string joinTexturePath(const std::string& directory, const std::string& name) {
+  if (directory.empty()) return name;
+  bool dirEnds = isSeparator(directory.back());
+  bool nameStarts = !name.empty() && isSeparator(name.front());
+  if (dirEnds && nameStarts) return directory + name.substr(1);
+  if (dirEnds || nameStarts) return directory + name;
+  return directory + "/" + name;
+}
+
+void TexturePathContext::setUp(const std::string& currentDirectory, const std::string& outputPath) {
+  currentDirectory_ = currentDirectory;
+  outputDirectory_ = textureOutputDirectory(outputPath);
+  // A bare file name lies in the working directory.
+  if (outputDirectory_.empty()) outputDirectory_ = currentDirectory_;
+  outputIsCurrent_ = outputDirectory_ == currentDirectory_;
+  if (!outputIsCurrent_) {
+    std::error_code ec;
+    outputIsCurrent_ = fs::equivalent(outputDirectory_, currentDirectory_, ec) && !ec;
+  }
+}
+
+void TexturePathContext::resolveTexturePath(std::string& path) const {
+  if (copyApplies()) {
+    size_t cut = path.find_last_of("/\\");
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    path = joinTexturePath(outputDirectory_, name);
+  }
+  path = withSlashes(std::move(path));
+}
+
+bool TexturePathContext::copyTexture(const std::string& source, const std::string& target,
+                                     std::string& error) const {
+  if (!copyApplies()) return true;
+  std::error_code ec;
+  fs::path from = source;
+  // A name written with '\\' separators may still name a file here.
+  if (!fs::exists(from, ec) && source.find('\\') != std::string::npos) from = withSlashes(source);
+  fs::path to = withSlashes(target);
+  // An image that already lies where it is to go: copying it onto itself would fail.
+  if (fs::equivalent(from, to, ec) && !ec) return true;
+  ec.clear();
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  if (!ec) return true;
+  error = "cannot copy texture " + source + " to " + to.string() + ": " + ec.message();
+  return false;
+}
