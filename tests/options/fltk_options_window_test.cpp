@@ -1,0 +1,163 @@
+// The dialog window under a real X display (the ctest entry runs it in xvfb).
+#include "options/fltk_options_window.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Window.H>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "convert/texture_source.h"
+#include "options/dialog_controls.h"
+#include "options/export_options.h"
+#include "options/run_options_dialog.h"
+
+namespace {
+
+// One key press as the display would deliver it, to the widget with the focus.
+void pressKey(Fl_Window* window, int key, const char* text = "") {
+  static char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "%s", text);
+  Fl::e_keysym = key;
+  Fl::e_text = buffer;
+  Fl::e_length = static_cast<int>(std::strlen(buffer));
+  Fl::e_state = 0;
+  Fl::handle(FL_KEYBOARD, window);
+}
+
+void typeText(Fl_Window* window, const std::string& text) {
+  for (char c : text) pressKey(window, static_cast<unsigned char>(c), std::string(1, c).c_str());
+}
+
+// Focus an edit with its whole text selected, as a triple click leaves it.
+void clickAndSelectAll(Fl_Input* input) {
+  EXPECT_TRUE(input->take_focus());
+  input->position(input->size(), 0);
+}
+
+class FltkOptionsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no DISPLAY (the xvfb-run ctest entry runs these)";
+    // Every message box is read and answered at once: no test waits on one.
+    window_.setMessageHook([this](Fl_Window& box) {
+      std::vector<std::string> lines;
+      Fl_Return_Button* ok = nullptr;
+      for (int i = 0; i < box.children(); ++i) {
+        if (auto* button = dynamic_cast<Fl_Return_Button*>(box.child(i)))
+          ok = button;
+        else if (box.child(i)->label())
+          lines.push_back(box.child(i)->label());
+      }
+      messages_.push_back({box.label(), lines});
+      ASSERT_NE(ok, nullptr);
+      EXPECT_STREQ(ok->label(), "OK");
+      ok->do_callback();
+    });
+  }
+
+  template <class W>
+  W* find(int id) {
+    auto* w = dynamic_cast<W*>(window_.widget(id));
+    EXPECT_NE(w, nullptr) << "control " << id;
+    return w;
+  }
+
+  ExportOptions options_;
+  TextureSource textures_;
+  FltkOptionsWindow window_;
+  std::vector<std::pair<std::string, std::vector<std::string>>> messages_;
+};
+
+TEST_F(FltkOptionsWindowTest, UserFillsTheFormAndPressesOk) {
+  options_.version = 1420;
+  window_.setShownHook([&](FltkOptionsWindow& w) {
+    Fl_Window* win = w.window();
+    EXPECT_STREQ(win->label(), "OpenFlight Export");
+    auto* version = find<Fl_Choice>(kVersionList);
+    EXPECT_EQ(version->size() - 1, 8);  // the menu's closing entry is not counted
+    EXPECT_STREQ(version->text(), "OpenFlight 15.2");
+    EXPECT_STREQ(window_.widget(kHyperlinkControl)->label(), "Visit our Website");
+    EXPECT_EQ(find<Fl_Check_Button>(kCopyTexturesCheck)->value(), 1);
+
+    auto* upper = find<Fl_Input>(kLambertUpperEdit);
+    auto* lower = find<Fl_Input>(kLambertLowerEdit);
+    EXPECT_FALSE(upper->active());
+    auto* projection = find<Fl_Choice>(kProjectionList);
+    projection->value(projection->find_index("Lambert Conic"));
+    projection->do_callback();
+    EXPECT_TRUE(upper->active() && lower->active());
+
+    auto* lat = find<Fl_Input>(kOriginLatEdit);
+    clickAndSelectAll(lat);
+    typeText(win, "-23.5");
+    pressKey(win, FL_Tab);
+    EXPECT_STREQ(lat->value(), "23~ 30' 0.00\" S");
+    EXPECT_EQ(Fl::focus(), window_.widget(kOriginLonEdit));
+
+    clickAndSelectAll(upper);
+    typeText(win, "10 N");
+    clickAndSelectAll(lower);
+    typeText(win, "10 S");
+    pressKey(win, FL_Enter);  // the default button
+    EXPECT_TRUE(win->shown());
+    EXPECT_EQ(Fl::focus(), upper);
+    EXPECT_EQ(upper->mark(), 0);  // whole text selected, so typing replaces it
+    EXPECT_EQ(upper->position(), upper->size());
+    typeText(win, "45 N");
+    clickAndSelectAll(lower);
+    typeText(win, "33 N");
+    find<Fl_Check_Button>(kAutoObjectCheck)->value(0);
+    window_.widget(kAutoObjectCheck)->do_callback();
+    window_.widget(kOkButton)->do_callback();
+    EXPECT_FALSE(win->shown());
+  });
+  EXPECT_EQ(runOptionsDialog(options_, textures_, window_), DialogResult::kOk);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].first, "Bad Lambert Parallels");
+  EXPECT_EQ(messages_[0].second,
+            (std::vector<std::string>{"Bad Lambert Parallels",
+                                      "Lambert parallels cannot be equal to each other,",
+                                      "or signed opposites of each other (e.g. 10 N and 10 S)"}));
+  EXPECT_EQ(options_.version, 1520);
+  EXPECT_EQ(options_.projection, 3);
+  EXPECT_DOUBLE_EQ(options_.originLatitude, -23.5);
+  EXPECT_DOUBLE_EQ(options_.upperLambertLatitude, 45.0);
+  EXPECT_DOUBLE_EQ(options_.lowerLambertLatitude, 33.0);
+  EXPECT_FALSE(options_.autoObject);
+  EXPECT_EQ(window_.window(), nullptr);
+}
+
+TEST_F(FltkOptionsWindowTest, ARefusedEntryHoldsTheFocusUntilEscapeCancels) {
+  window_.setShownHook([&](FltkOptionsWindow& w) {
+    Fl_Window* win = w.window();
+    auto* lat = find<Fl_Input>(kOriginLatEdit);
+    clickAndSelectAll(lat);
+    typeText(win, "91");
+    // A click on a check box while the entry is refused reaches neither the box
+    // nor any other control: the focus stays in the edit.
+    auto* copy = find<Fl_Check_Button>(kCopyTexturesCheck);
+    copy->handle(FL_PUSH);
+    EXPECT_EQ(copy->value(), 1);
+    EXPECT_STREQ(lat->value(), "91~ 0' 0.00\" N");
+    EXPECT_EQ(Fl::focus(), lat);
+    pressKey(win, FL_Escape);
+    EXPECT_FALSE(win->shown());
+  });
+  EXPECT_EQ(runOptionsDialog(options_, textures_, window_), DialogResult::kCancel);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].first, "Bad Latitude Range");
+  EXPECT_DOUBLE_EQ(options_.originLatitude, 0.0);
+}
+
+}  // namespace

@@ -1,0 +1,364 @@
+// The dialog's web link: its state and colours, the messages of a failed open,
+// opening through xdg-open or the desktop's text/html handler (with a scripted
+// launcher), the desktop entry's Exec line, the real process launcher, and the
+// FLTK widget under a display.
+#include "options/hyperlink.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "options/desktop_entry.h"
+#include "options/hyperlink_widget.h"
+#include "options/link_opener.h"
+#include "options/link_widget.h"
+#include "options/process_launcher.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Args = std::vector<std::string>;
+using Kind = LaunchOutcome::Kind;
+
+constexpr LinkColor kHover{10, 36, 106};
+
+class RecordingView : public HyperlinkView {
+ public:
+  void repaint() override { ++repaints; }
+  void fitToText() override { ++fits; }
+  void openFailed(const std::string& message) override { failures.push_back(message); }
+
+  int repaints = 0;
+  int fits = 0;
+  std::vector<std::string> failures;
+};
+
+TEST(HyperlinkTest, ColourFollowsHoverAndVisitedState) {
+  int result = 42;
+  std::vector<std::string> opened;
+  Hyperlink link(kHover, [&](const std::string& target) {
+    opened.push_back(target);
+    return result;
+  });
+  RecordingView view;
+  link.setView(&view);
+  link.setLinkTarget("https://example.org/");
+  link.attach("Visit our Website");
+
+  EXPECT_EQ(link.textColor(), (LinkColor{0, 0, 238}));
+  EXPECT_EQ(link.cursor(), LinkCursor::kArrow);
+  EXPECT_TRUE(link.underline());
+
+  link.mouseMove(true);
+  EXPECT_TRUE(link.over());
+  EXPECT_EQ(link.textColor(), kHover);
+  EXPECT_EQ(link.cursor(), LinkCursor::kHand);
+  link.mouseMove(true);  // moving inside changes nothing
+  EXPECT_EQ(view.repaints, 1);
+
+  EXPECT_EQ(link.click(), 42);
+  EXPECT_EQ(opened, Args{"https://example.org/"});
+  EXPECT_TRUE(link.visited());
+  EXPECT_EQ(link.textColor(), kHover) << "hover beats visited";
+  link.mouseMove(false);
+  EXPECT_EQ(link.textColor(), (LinkColor{85, 26, 139}));
+  EXPECT_EQ(link.cursor(), LinkCursor::kArrow);
+  EXPECT_TRUE(view.failures.empty());
+
+  // A failed open clears the visited state and reports the failure.
+  result = 31;
+  const int repaintsBefore = view.repaints;
+  EXPECT_EQ(link.click(), 31);
+  EXPECT_FALSE(link.visited());
+  EXPECT_EQ(link.textColor(), (LinkColor{0, 0, 238}));
+  EXPECT_GT(view.repaints, repaintsBefore);
+  ASSERT_EQ(view.failures.size(), 1u);
+  EXPECT_EQ(view.failures[0],
+            "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
+            "filename extension.");
+}
+
+TEST(HyperlinkTest, AttachingTakesTextAndTargetFromEachOther) {
+  RecordingView view;
+  Hyperlink fromText(kHover, [](const std::string&) { return 42; });
+  fromText.setView(&view);
+  fromText.setVisited(true);
+  EXPECT_EQ(view.repaints, 0) << "no window to repaint yet";
+  EXPECT_EQ(fromText.tooltip(), "");
+  fromText.attach("https://from.text/");
+  EXPECT_EQ(fromText.linkTarget(), "https://from.text/");
+  EXPECT_EQ(fromText.tooltip(), "https://from.text/");
+  EXPECT_EQ(view.fits, 1);
+
+  Hyperlink fromTarget(kHover, [](const std::string&) { return 42; });
+  fromTarget.setLinkTarget("https://target/");
+  fromTarget.attach("");
+  EXPECT_EQ(fromTarget.text(), "https://target/");
+
+  // A new target once attached: refitted, and the tooltip follows.
+  fromText.setLinkTarget("https://new/");
+  EXPECT_EQ(fromText.tooltip(), "https://new/");
+  EXPECT_EQ(fromText.text(), "https://from.text/");
+  EXPECT_EQ(view.fits, 2);
+}
+
+TEST(HyperlinkTest, FailedOpenMessagesNameEachResult) {
+  const std::string heading = "Unable to open hyperlink:\n\n";
+  const std::map<int, std::string> listed = {
+      {0, "The operating system is out\nof memory or resources."},
+      {2, "The specified file was not found."},
+      {3, "The specified path was not found."},
+      {5, "The operating system denied\naccess to the specified file."},
+      {8, "There was not enough memory to complete the operation."},
+      {11, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
+      {26, "A sharing violation occurred. "},
+      {27, "The filename association is\nincomplete or invalid."},
+      {28, "The DDE transaction could not\nbe completed because the request timed out."},
+      {29, "The DDE transaction failed."},
+      {30,
+       "The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
+       "processed."},
+      {31, "There is no application associated\nwith the given filename extension."},
+      {32, "The specified dynamic-link library was not found."},
+  };
+  for (const auto& [result, text] : listed) EXPECT_EQ(openErrorMessage(result), heading + text);
+  EXPECT_EQ(openErrorMessage(12), heading + "Unknown Error (12) occurred.");
+  EXPECT_EQ(openErrorMessage(1), heading + "Unknown Error (1) occurred.");
+  EXPECT_EQ(openErrorMessage(-137), heading + "Unknown Error (-137) occurred.");
+}
+
+// Answers each program by name from a script and records every call.
+class ScriptedLauncher : public ProgramLauncher {
+ public:
+  LaunchOutcome run(const Args& argv) override {
+    calls.push_back(argv);
+    auto found = outcomes.find(argv.at(0));
+    return found == outcomes.end() ? LaunchOutcome{Kind::kNotStarted, ENOENT} : found->second;
+  }
+  LaunchOutcome capture(const Args& argv, std::string& output) override {
+    output = mimeOutput;
+    return run(argv);
+  }
+
+  std::map<std::string, LaunchOutcome> outcomes;
+  std::string mimeOutput;
+  std::vector<Args> calls;
+};
+
+class LinkOpenerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "zorvel_link_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  void writeEntry(const std::string& relative, const std::string& text) {
+    fs::create_directories((dir_ / relative).parent_path());
+    std::ofstream(dir_ / relative) << text;
+  }
+  int open(const std::string& target) {
+    return LinkOpener(launcher_, {(dir_ / "none").string(), dir_.string()}).open(target);
+  }
+
+  fs::path dir_;
+  ScriptedLauncher launcher_;
+};
+
+TEST_F(LinkOpenerTest, XdgOpenGetsTheTargetAsOneArgument) {
+  const std::string target = "https://example.org/a b;$(touch x)&c=1";
+  launcher_.outcomes["xdg-open"] = {Kind::kExited, 0};
+  EXPECT_EQ(open(target), 33);
+  EXPECT_EQ(launcher_.calls, (std::vector<Args>{{"xdg-open", target}}));
+
+  // A browser that xdg-open leaves running has opened the link.
+  launcher_.outcomes["xdg-open"] = {Kind::kRunning, 0};
+  EXPECT_GT(open(target), 32);
+
+  // Something a program would read as an option never reaches one.
+  launcher_.calls.clear();
+  EXPECT_EQ(open("--new-instance"), 2);
+  EXPECT_EQ(open(""), 2);
+  EXPECT_TRUE(launcher_.calls.empty());
+}
+
+TEST_F(LinkOpenerTest, FallsBackToTheDesktopsHtmlHandler) {
+  launcher_.outcomes["xdg-open"] = {Kind::kExited, 4};
+  launcher_.outcomes["xdg-mime"] = {Kind::kExited, 0};
+  launcher_.outcomes["/opt/web/browser"] = {Kind::kRunning, 0};
+  launcher_.mimeOutput = "vendor-web.desktop\n";
+  // The id's '-' is a subfolder here; the action group's Exec is not the entry's.
+  writeEntry("vendor/web.desktop",
+             "[Desktop Action private]\nExec=/opt/web/browser --private %u\n\n"
+             "[Desktop Entry]\nName=Web\nExec = \"/opt/web/browser\" --new-window %U --trailing\n");
+
+  EXPECT_EQ(open("https://example.org/"), 33);
+  ASSERT_EQ(launcher_.calls.size(), 3u);
+  EXPECT_EQ(launcher_.calls[1], (Args{"xdg-mime", "query", "default", "text/html"}));
+  EXPECT_EQ(launcher_.calls[2], (Args{"/opt/web/browser", "--new-window", "https://example.org/"}));
+
+  // A handler that cannot be started maps onto the listed texts.
+  launcher_.outcomes.erase("/opt/web/browser");
+  EXPECT_EQ(open("https://example.org/"), 2);
+  launcher_.outcomes["/opt/web/browser"] = {Kind::kNotStarted, EACCES};
+  EXPECT_EQ(open("https://example.org/"), 5);
+  launcher_.outcomes["/opt/web/browser"] = {Kind::kSignalled, SIGKILL};
+  EXPECT_EQ(openErrorText(open("https://example.org/")), "Unknown Error (-137) occurred.");
+}
+
+TEST_F(LinkOpenerTest, WithoutAHandlerTheXdgOpenFailureStands) {
+  // Neither program installed: the file is missing.
+  EXPECT_EQ(open("https://example.org/"), 2);
+  ASSERT_EQ(launcher_.calls.size(), 2u);
+
+  // xdg-open found no tool and the desktop names no handler.
+  launcher_.outcomes["xdg-open"] = {Kind::kExited, 3};
+  launcher_.outcomes["xdg-mime"] = {Kind::kExited, 0};
+  launcher_.mimeOutput = "";
+  EXPECT_EQ(open("https://example.org/"), 31);
+
+  // A named handler whose entry is nowhere: xdg-open's own failure is reported.
+  launcher_.outcomes["xdg-open"] = {Kind::kExited, 4};
+  launcher_.mimeOutput = "gone.desktop\n";
+  EXPECT_EQ(openErrorText(open("https://example.org/")), "Unknown Error (-4) occurred.");
+
+  // An id that leaves the applications folders is no entry at all.
+  writeEntry("evil.desktop", "[Desktop Entry]\nExec=evil\n");
+  launcher_.mimeOutput = "../" + dir_.filename().string() + "/evil.desktop";
+  launcher_.calls.clear();
+  EXPECT_EQ(open("https://example.org/"), -4);
+  EXPECT_EQ(launcher_.calls.size(), 2u);
+}
+
+TEST(DesktopEntryTest, ExecLineBecomesTheHandlersArguments) {
+  const std::string t = "https://t/";
+  EXPECT_EQ(desktopExecCommand("firefox %u", t), (Args{"firefox", t}));
+  EXPECT_EQ(desktopExecCommand("chromium %U --after", t), (Args{"chromium", t}));
+  EXPECT_EQ(desktopExecCommand("viewer --flag %f", t), (Args{"viewer", "--flag", t}));
+  EXPECT_EQ(desktopExecCommand("viewer \"%F\"", t), (Args{"viewer", t}));
+  // Quoting, escapes of the value and of the quotes, %% and the other field codes.
+  EXPECT_EQ(desktopExecCommand(R"("/opt/My App/run" --name="a \"b\"" 100%% %i %c %u)", t),
+            (Args{"/opt/My App/run", "--name=a \"b\"", "100%", t}));
+  // "\s" is a space between arguments; "\\\\" in quotes is one backslash.
+  EXPECT_EQ(desktopExecCommand(R"(run\s"c\\\\d" %u)", t), (Args{"run", "c\\d", t}));
+  // "%%u" is a percent sign and a u, not the field code.
+  EXPECT_EQ(desktopExecCommand("run 50%%u %u", t), (Args{"run", "50%u", t}));
+  EXPECT_TRUE(desktopExecCommand("%u", t).empty());
+  EXPECT_TRUE(desktopExecCommand("   ", t).empty());
+
+  std::istringstream noEntry("[Desktop Action x]\nExec=x\n");
+  EXPECT_FALSE(desktopEntryExec(noEntry));
+}
+
+TEST(ProcessLauncherTest, RunsProgramsWithoutAShell) {
+  ProcessLauncher launcher(std::chrono::milliseconds(3000), std::chrono::milliseconds(3000));
+  LaunchOutcome ok = launcher.run({"true"});
+  EXPECT_EQ(ok.kind, Kind::kExited);
+  EXPECT_EQ(ok.code, 0);
+  EXPECT_EQ(launcher.run({"false"}).code, 1);
+  LaunchOutcome missing = launcher.run({"zorvel-no-such-program"});
+  EXPECT_EQ(missing.kind, Kind::kNotStarted);
+  EXPECT_EQ(missing.code, ENOENT);
+  EXPECT_EQ(launchResult(missing), 2);
+
+  // Every character reaches the program as it was written.
+  std::string output;
+  const std::string text = "a;b $(echo x) `c` | d > e";
+  LaunchOutcome printed = launcher.capture({"printf", "%s", text}, output);
+  EXPECT_EQ(printed.kind, Kind::kExited);
+  EXPECT_EQ(output, text);
+  EXPECT_EQ(launcher.capture({"zorvel-no-such-program"}, output).kind, Kind::kNotStarted);
+}
+
+TEST(ProcessLauncherTest, NeitherWaitsOnALongRunningProgram) {
+  ProcessLauncher launcher(std::chrono::milliseconds(100), std::chrono::milliseconds(200));
+  auto start = std::chrono::steady_clock::now();
+  LaunchOutcome browser = launcher.run({"sleep", "3"});
+  EXPECT_EQ(browser.kind, Kind::kRunning);
+  EXPECT_EQ(launchResult(browser), 33);
+
+  std::string output;
+  LaunchOutcome stuck = launcher.capture({"sleep", "3"}, output);
+  EXPECT_EQ(stuck.kind, Kind::kSignalled);
+  EXPECT_EQ(stuck.code, SIGKILL);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+}
+
+class HyperlinkWidgetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no DISPLAY (run under xvfb-run)";
+    Fl::visual(FL_RGB);
+    window_ = std::make_unique<Fl_Window>(300, 100);
+  }
+
+  // Sends `event` with the mouse at (x, y) in the window.
+  void mouse(int event, int x, int y) {
+    Fl::e_x = x;
+    Fl::e_y = y;
+    widget_->handle(event);
+  }
+
+  std::unique_ptr<Fl_Window> window_;
+  HyperlinkWidget* widget_ = nullptr;
+};
+
+TEST_F(HyperlinkWidgetTest, HoverClickAndFailureInTheWindow) {
+  int result = 2;
+  widget_ = new HyperlinkWidget(20, 20, 250, 30, "Visit our Website", "https://example.org/",
+                                [&](const std::string&) { return result; });
+  std::vector<std::string> failures;
+  widget_->setFailureSink([&](const std::string& message) { failures.push_back(message); });
+  window_->end();
+  window_->show();
+  Fl::check();
+
+  EXPECT_STREQ(widget_->tooltip(), "https://example.org/");
+  EXPECT_LT(widget_->w(), 250) << "fitted to its text";
+  EXPECT_EQ(widget_->x(), 20) << "left aligned text keeps its left edge";
+  EXPECT_EQ(widget_->y() + widget_->h() / 2, 35) << "and its vertical centre";
+
+  const int cx = widget_->x() + 2;
+  const int cy = widget_->y() + 2;
+  mouse(FL_ENTER, cx, cy);
+  EXPECT_EQ(widget_->link().textColor(), HyperlinkWidget::highlightColor());
+  mouse(FL_MOVE, widget_->x() + widget_->w() + 5, cy);
+  EXPECT_FALSE(widget_->link().over());
+
+  mouse(FL_PUSH, cx, cy);
+  mouse(FL_RELEASE, cx, cy);
+  EXPECT_EQ(failures, (std::vector<std::string>{openErrorMessage(2)}));
+  result = 42;
+  mouse(FL_PUSH, cx, cy);
+  mouse(FL_RELEASE, cx, cy);
+  EXPECT_TRUE(widget_->link().visited());
+  EXPECT_EQ(failures.size(), 1u);
+  Fl::check();
+  window_->hide();
+}
+
+TEST_F(HyperlinkWidgetTest, DialogWindowGetsTheHyperlink) {
+  window_->begin();
+  Fl_Widget* made = makeLinkWidget(10, 10, 150, 20, "Visit our Website", "https://example.org/");
+  window_->end();
+  auto* link = dynamic_cast<HyperlinkWidget*>(made);
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->link().linkTarget(), "https://example.org/");
+}
+
+}  // namespace
