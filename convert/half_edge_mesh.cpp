@@ -1,0 +1,307 @@
+#include "convert/half_edge_mesh.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <functional>
+#include <numeric>
+
+#include "plugin/mesh.h"
+
+namespace {
+
+constexpr uint32_t kNone = HalfEdgeMesh::kNone;
+
+uint32_t edgeOf(uint32_t h) {
+  return h >> 1;
+}
+bool refersTo(uint32_t h, uint32_t e) {
+  return h != kNone && edgeOf(h) == e;
+}
+
+// Sorts a short run by insertion, a long one with std::sort.
+void sortRun(uint64_t* first, uint64_t* last) {
+  if (last - first > 32) {
+    std::sort(first, last);
+    return;
+  }
+  for (uint64_t* i = first + 1; i < last; ++i) {
+    const uint64_t x = *i;
+    uint64_t* j = i;
+    for (; j > first && j[-1] > x; --j) *j = j[-1];
+    *j = x;
+  }
+}
+
+template <class T>
+void release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
+}  // namespace
+
+bool HalfEdgeMesh::build(const Mesh& mesh) {
+  clear();
+  const std::vector<Face>& faces = mesh.faces;
+  const size_t vertexCount = mesh.verts.size();
+  if (faces.size() > kMaxTriangles) return false;
+  for (const Face& f : faces)
+    if (f.v[0] >= vertexCount || f.v[1] >= vertexCount || f.v[2] >= vertexCount) return false;
+  faceCount_ = faces.size();
+
+  // Corners bucketed by the smaller vertex of their edge, then each bucket (a few
+  // corners) sorted by (larger vertex, side, corner): linear in all but the rare
+  // vertex of huge valence, and the keys travel with the corners.
+  const size_t cornerCount = 3 * faces.size();
+  std::vector<uint32_t> bucket(vertexCount + 1, 0);
+  for (const Face& f : faces)
+    for (int c = 0; c < 3; ++c) ++bucket[std::min(f.v[c], f.v[c == 2 ? 0 : c + 1]) + 1];
+  for (size_t v = 0; v < vertexCount; ++v) bucket[v + 1] += bucket[v];
+  std::vector<uint64_t> sorted(cornerCount);
+  {
+    std::vector<uint32_t> fill(bucket.begin(), bucket.end() - 1);
+    uint32_t id = 0;
+    for (const Face& f : faces)
+      for (int c = 0; c < 3; ++c, ++id) {
+        const uint32_t from = f.v[c], to = f.v[c == 2 ? 0 : c + 1];
+        const uint64_t side = from > to ? 1u : 0u;
+        sorted[fill[std::min(from, to)]++] = uint64_t{std::max(from, to)} << 32 | side << 31 | id;
+      }
+  }
+  for (size_t v = 0; v < vertexCount; ++v)
+    sortRun(sorted.data() + bucket[v], sorted.data() + bucket[v + 1]);
+
+  // Each run of one vertex pair becomes an edge; the same side twice fails.
+  std::vector<uint32_t> halfEdgeOf(cornerCount);
+  corner_.reserve(cornerCount + cornerCount / 4);
+  for (size_t v = 0; v < vertexCount; ++v) {
+    for (uint32_t i = bucket[v]; i < bucket[v + 1]; ++i) {
+      const uint64_t entry = sorted[i];
+      if (i == bucket[v] || entry >> 32 != sorted[i - 1] >> 32) {
+        corner_.push_back(kNone);
+        corner_.push_back(kNone);
+      }
+      const uint32_t id = static_cast<uint32_t>(entry & 0x7FFFFFFF);
+      const uint32_t h = static_cast<uint32_t>(corner_.size() - 2) + ((entry >> 31) & 1);
+      if (corner_[h] != kNone) {
+        clear();
+        return false;
+      }
+      corner_[h] = id;
+      halfEdgeOf[id] = h;
+    }
+  }
+  release(bucket);
+
+  // The sort buffer, 8 bytes per corner, is about the size the links need.
+  links_ = std::move(sorted);
+  links_.assign(corner_.size(), ~uint64_t{0});
+  for (size_t t = 0; t < faces.size(); ++t) {
+    const uint32_t* h = &halfEdgeOf[3 * t];
+    for (int c = 0; c < 3; ++c) {
+      setNext(h[c], h[(c + 1) % 3]);
+      setPrev(h[c], h[(c + 2) % 3]);
+    }
+  }
+  removed_.assign(corner_.size() / 2, 0);
+  assert(linksConsistent());
+  return true;
+}
+
+bool HalfEdgeMesh::linksConsistent() const {
+  for (uint32_t h = 0; h < corner_.size(); ++h) {
+    if (corner_[h] == kNone ? links_[h] != ~uint64_t{0} : next(prev(h)) != h || prev(next(h)) != h)
+      return false;
+  }
+  return true;
+}
+
+bool HalfEdgeMesh::removable(const Mesh& mesh, uint32_t e, int subMaterialCount,
+                             double tolerance) const {
+  const uint32_t h0 = 2 * e, h1 = h0 + 1;
+  if (removed_[e] || corner_[h0] == kNone || corner_[h1] == kNone) return false;
+  // A dangling edge inside a merged loop goes whatever its triangles look like.
+  if (refersTo(prev(h0), e) || refersTo(next(h0), e) || refersTo(prev(h1), e) ||
+      refersTo(next(h1), e))
+    return true;
+  const uint32_t t0 = corner_[h0] / 3, t1 = corner_[h1] / 3;
+  if (subMaterialCount > 0 && mesh.faces[t0].materialId() % subMaterialCount !=
+                                  mesh.faces[t1].materialId() % subMaterialCount)
+    return false;
+  const Point3& a = mesh.getFaceNormal(static_cast<int>(t0));
+  const Point3& b = mesh.getFaceNormal(static_cast<int>(t1));
+  const double dx = double{a.x} - b.x, dy = double{a.y} - b.y, dz = double{a.z} - b.z;
+  // NaN normals compare false and never merge.
+  return std::sqrt(dx * dx + dy * dy + dz * dz) <= tolerance;
+}
+
+int HalfEdgeMesh::remove(uint32_t e, uint32_t touched[4]) {
+  // Links are read as they stand at each step: a dangling edge's links name e itself.
+  int n = 0;
+  for (uint32_t s = 0; s < 2; ++s) {
+    const uint32_t hs = 2 * e + s, ho = 2 * e + (1 - s);
+    if (prev(hs) != kNone) {
+      touched[n++] = edgeOf(prev(hs));
+      setNext(prev(hs), next(ho));
+    }
+    if (next(hs) != kNone) {
+      touched[n++] = edgeOf(next(hs));
+      setPrev(next(hs), prev(ho));
+    }
+  }
+  links_[2 * e] = links_[2 * e + 1] = ~uint64_t{0};
+  removed_[e] = 1;
+  ++removedCount_;
+  return n;
+}
+
+bool HalfEdgeMesh::merge(const Mesh& mesh, int subMaterialCount, double tolerance) {
+  assert(mesh.faces.size() == faceCount_);
+  const uint32_t edgeCount = static_cast<uint32_t>(removed_.size());
+  removedCount_ = 0;
+
+  // The passes over all edges in order are kept in effect, but after the first one
+  // only edges whose links changed since their last visit can become removable:
+  // those met again later in the same pass wait in a heap, the others for the next.
+  enum : uint8_t { kThisPass = 1, kNextPass = 2 };
+  std::vector<uint8_t> queued(edgeCount, 0);
+  std::vector<uint32_t> heap, nextPass;
+  uint32_t touched[4];
+  const auto removeAndNote = [&](uint32_t e, bool firstPass) {
+    const int n = remove(e, touched);
+    for (int i = 0; i < n; ++i) {
+      const uint32_t y = touched[i];
+      if (y == e || removed_[y]) continue;
+      if (y > e) {
+        if (firstPass || (queued[y] & kThisPass)) continue;
+        queued[y] |= kThisPass;
+        heap.push_back(y);
+        std::push_heap(heap.begin(), heap.end(), std::greater<>());
+      } else if (!(queued[y] & kNextPass)) {
+        queued[y] |= kNextPass;
+        nextPass.push_back(y);
+      }
+    }
+  };
+
+  for (uint32_t e = 0; e < edgeCount; ++e)
+    if (removable(mesh, e, subMaterialCount, tolerance)) removeAndNote(e, true);
+
+  while (!nextPass.empty()) {
+    heap.swap(nextPass);
+    nextPass.clear();
+    for (uint32_t y : heap) queued[y] = kThisPass;
+    std::make_heap(heap.begin(), heap.end(), std::greater<>());
+    while (!heap.empty()) {
+      std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+      const uint32_t e = heap.back();
+      heap.pop_back();
+      queued[e] &= ~kThisPass;
+      if (removable(mesh, e, subMaterialCount, tolerance)) removeAndNote(e, false);
+    }
+  }
+  return removedCount_ > 0 && edgeCount - removedCount_ >= 3;
+}
+
+bool HalfEdgeMesh::buildPolygons(PolygonLoops& out) {
+  if (!walkLoops(out)) {
+    out.clear();
+    return false;
+  }
+  replaceNonSimpleRegions(out);
+  return true;
+}
+
+bool HalfEdgeMesh::walkLoops(PolygonLoops& out) {
+  out.clear();
+  out.start.push_back(0);
+  std::vector<uint8_t> inPolygon(corner_.size(), 0);
+  const uint32_t edgeCount = static_cast<uint32_t>(removed_.size());
+  for (uint32_t e = 0; e < edgeCount; ++e) {
+    if (removed_[e]) continue;
+    for (uint32_t first = 2 * e; first < 2 * e + 2; ++first) {
+      if (corner_[first] == kNone || inPolygon[first]) continue;
+      uint32_t h = first;
+      size_t length = 0;
+      do {
+        if (h == kNone || inPolygon[h]) return false;
+        assert(corner_[h] != kNone);  // links only ever name sides that have a triangle
+        if (corner_[h] == kNone) return false;
+        inPolygon[h] = 1;
+        out.corners.push_back(corner_[h]);
+        ++length;
+        h = next(h);
+      } while (h != first);
+      if (length < 3) return false;
+      out.start.push_back(static_cast<uint32_t>(out.corners.size()));
+    }
+  }
+  return true;
+}
+
+void HalfEdgeMesh::replaceNonSimpleRegions(PolygonLoops& out) {
+  // Regions: triangles joined across removed edges.
+  std::vector<uint32_t> parent(faceCount_);
+  std::iota(parent.begin(), parent.end(), 0u);
+  const auto find = [&](uint32_t t) {
+    while (parent[t] != t) {
+      parent[t] = parent[parent[t]];
+      t = parent[t];
+    }
+    return t;
+  };
+  for (uint32_t e = 0; e < removed_.size(); ++e) {
+    if (!removed_[e]) continue;
+    const uint32_t a = find(corner_[2 * e] / 3), b = find(corner_[2 * e + 1] / 3);
+    if (a != b) parent[std::max(a, b)] = std::min(a, b);
+  }
+
+  // One loop per region is a face; with P loops over P regions none may have two.
+  std::vector<uint32_t> loops(faceCount_, 0);
+  size_t regionCount = 0;
+  for (uint32_t t = 0; t < faceCount_; ++t)
+    if (find(t) == t) ++regionCount;
+  bool simple = regionCount == out.count();
+  for (size_t i = 0; i < out.count(); ++i)
+    if (++loops[find(out.corners[out.start[i]] / 3)] > 1) simple = false;
+  if (simple) return;
+
+  // Triangles of each region in mesh order.
+  std::vector<uint32_t> regionStart(faceCount_ + 1, 0), members(faceCount_);
+  for (uint32_t t = 0; t < faceCount_; ++t) ++regionStart[find(t) + 1];
+  for (size_t r = 0; r < faceCount_; ++r) regionStart[r + 1] += regionStart[r];
+  {
+    std::vector<uint32_t> fill(regionStart.begin(), regionStart.end() - 1);
+    for (uint32_t t = 0; t < faceCount_; ++t) members[fill[find(t)]++] = t;
+  }
+
+  PolygonLoops result;
+  result.start.push_back(0);
+  const auto addTriangle = [&](uint32_t t) {
+    for (uint32_t c = 0; c < 3; ++c) result.corners.push_back(3 * t + c);
+    result.start.push_back(static_cast<uint32_t>(result.corners.size()));
+  };
+  for (size_t i = 0; i < out.count(); ++i) {
+    const uint32_t r = find(out.corners[out.start[i]] / 3);
+    if (loops[r] == 1) {
+      result.corners.insert(result.corners.end(), out.corners.begin() + out.start[i],
+                            out.corners.begin() + out.start[i + 1]);
+      result.start.push_back(static_cast<uint32_t>(result.corners.size()));
+    } else if (loops[r] != kNone) {
+      for (uint32_t m = regionStart[r]; m < regionStart[r + 1]; ++m) addTriangle(members[m]);
+      loops[r] = kNone;
+    }
+  }
+  // A closed region has no boundary loop at all.
+  for (uint32_t t = 0; t < faceCount_; ++t)
+    if (loops[find(t)] == 0) addTriangle(t);
+  out = std::move(result);
+}
+
+void HalfEdgeMesh::clear() {
+  faceCount_ = 0;
+  release(corner_);
+  release(links_);
+  release(removed_);
+  removedCount_ = 0;
+}

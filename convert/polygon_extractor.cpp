@@ -1,0 +1,70 @@
+#include "convert/polygon_extractor.h"
+
+#include <algorithm>
+
+#include "plugin/material.h"
+#include "plugin/mesh.h"
+#include "plugin/scene_node.h"
+
+int PolygonExtractor::extract(SceneNode* node) {
+  clear();
+  if (!node) return 0;
+  node_ = node;
+
+  objectTransform_ = node->objectToWorld(kTime);
+  const Point3 r0 = objectTransform_.getRow(0), r1 = objectTransform_.getRow(1),
+               r2 = objectTransform_.getRow(2);
+  mirrored_ = DotProd(CrossProd(r0, r1), r2) < 0.0f;
+
+  triObject_ = TriObjectHandle(node->evalWorldState(kTime).obj, kTime);
+  mesh_ = triObject_.mesh();
+  if (!mesh_) {
+    clear();
+    return 0;
+  }
+
+  material_ = node->material();
+  subMaterialCount_ = material_ ? std::max(material_->numSubMaterials(), 0) : 0;
+  mesh_->checkNormals(true);
+
+  bool ok = halfEdges_.build(*mesh_) &&
+            halfEdges_.merge(*mesh_, subMaterialCount_, kCoplanarTolerance) &&
+            halfEdges_.buildPolygons(polygons_);
+  halfEdges_.clear();  // only the polygons are kept
+  for (size_t i = 0; ok && i < polygons_.count(); ++i)
+    if (polygons_.size(i) > static_cast<size_t>(kMaxPolygonCorners)) ok = false;
+  if (!ok || polygons_.count() == 0) {
+    clear();
+    return 0;
+  }
+  return 1;
+}
+
+int PolygonExtractor::vertexCount(int i) const {
+  if (i < 0 || static_cast<size_t>(i) >= polygons_.count()) return 0;
+  return static_cast<int>(polygons_.size(i));
+}
+
+int PolygonExtractor::polygonVertex(int i, int k, int& triangle, int& corner) const {
+  const int n = vertexCount(i);
+  if (n == 0) return 0;
+  k %= n;
+  if (k < 0) k += n;
+  const uint32_t ref = polygons_.corners[polygons_.start[i] + k];
+  triangle = static_cast<int>(ref / 3);
+  corner = static_cast<int>(ref % 3);
+  if (triangle < 0 || corner < 0) assert1(__LINE__, __FILE__);
+  return 1;
+}
+
+void PolygonExtractor::clear() {
+  polygons_.clear();
+  halfEdges_.clear();
+  triObject_.reset();
+  mesh_ = nullptr;
+  node_ = nullptr;
+  material_ = nullptr;
+  subMaterialCount_ = 0;
+  mirrored_ = false;
+  objectTransform_.setIdentity();
+}
