@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdarg>
 #include <functional>
+#include <memory>
 
 #include "flt/bsp.h"
 #include "flt/clip_region.h"
@@ -16,10 +17,13 @@
 #include "flt/header.h"
 #include "flt/light_point.h"
 #include "flt/lod.h"
+#include "flt/material.h"
+#include "flt/material_table.h"
 #include "flt/object.h"
 #include "flt/opcodes.h"
 #include "flt/switch.h"
 #include "flt/text_record.h"
+#include "flt/texture.h"
 #include "flt/vector.h"
 #include "flt/vertex.h"
 #include "flt/vertex_list.h"
@@ -178,13 +182,16 @@ void dumpVertexList(FltDumpContext& c) {
     list += (i ? "," : "") + std::to_string(offsets[i]);
   if (offsets.size() > kMaxListed) list += ",...";
   if (!list.empty()) dumpField(c.line, "offsets=%s", list.c_str());
+  // Resolved to coordinates only when the file has a vertex palette before the list.
   std::string points;
-  for (size_t i = 0; c.vertexPoints && i < offsets.size() && i < kMaxListed; ++i) {
+  const bool resolve = c.vertexPoints && c.vertexPaletteStart >= 0;
+  for (size_t i = 0; resolve && i < offsets.size() && i < kMaxListed; ++i) {
     auto it = c.vertexPoints->find(offsets[i]);
-    const auto& p = it != c.vertexPoints->end() ? it->second : std::array<double, 3>{};
-    points += (i ? "," : "") + (it != c.vertexPoints->end() ? point(p[0], p[1], p[2]) : "?");
+    if (i) points += ",";
+    points +=
+        it == c.vertexPoints->end() ? "?" : point(it->second[0], it->second[1], it->second[2]);
   }
-  if (offsets.size() > kMaxListed) points += ",...";
+  if (resolve && offsets.size() > kMaxListed) points += ",...";
   if (!points.empty()) dumpField(c.line, "points=%s", points.c_str());
 }
 
@@ -245,6 +252,54 @@ void dumpVector(FltDumpContext& c) {
   dumpField(c.line, "direction=%s", point(v.i, v.j, v.k).c_str());
 }
 
+// The shortest text that reads back as the same float.
+std::string floatText(float v) {
+  char text[32];
+  auto end = std::to_chars(text, text + sizeof text, v).ptr;
+  return std::string(text, end);
+}
+
+std::string triple(const float (&c)[3]) {
+  return "(" + floatText(c[0]) + "," + floatText(c[1]) + "," + floatText(c[2]) + ")";
+}
+
+void dumpMaterialFields(std::string& line, const FltMaterial& m) {
+  dumpField(line, "name=%s", dumpQuoted(m.name).c_str());
+  dumpField(line, "diffuse=%s alpha=%s", triple(m.diffuse).c_str(), floatText(m.alpha).c_str());
+}
+
+void dumpMaterial(FltDumpContext& c) {
+  FltMaterial m;
+  parseCurrent(c, m);
+  dumpField(c.line, "index=%d", static_cast<int>(m.materialIndex));
+  dumpMaterialFields(c.line, m);
+}
+
+// A table always has 64 slots; only those that differ from an unused slot are shown.
+void dumpMaterialTable(FltDumpContext& c) {
+  auto table = std::make_unique<FltMaterialTable>();
+  parseCurrent(c, *table);
+  FltRecord unused, slot;
+  FltMaterial().serialise(unused, 1520);
+  std::string used;
+  for (int i = 0; i < FltMaterialTable::kSlots; ++i) {
+    FltMaterial m = table->slots[i];
+    m.materialIndex = 0;
+    m.serialise(slot, 1520);
+    if (std::equal(slot.data(), slot.data() + slot.length(), unused.data())) continue;
+    used += (used.empty() ? "" : ",") + std::to_string(i);
+  }
+  dumpField(c.line, "used=%s", used.empty() ? "none" : used.c_str());
+}
+
+void dumpTexture(FltDumpContext& c) {
+  FltTexture t;
+  parseCurrent(c, t);
+  dumpField(c.line, "pattern=%d at=(%d,%d) file=%s", static_cast<int>(t.patternIndex),
+            static_cast<int>(t.xLocation), static_cast<int>(t.yLocation),
+            dumpQuoted(t.fullPath, FltTexture::kFileNameLength).c_str());
+}
+
 struct DumpEntry {
   uint16_t opcode;
   FltDumpFunction dump;
@@ -273,6 +328,9 @@ const DumpEntry kDumpTable[] = {
     {FltFace::kOpcode, dumpFace},
     {FltLightPoint::kOpcode, dumpLightPoint},
     {FltVector::kOpcode, dumpVector},
+    {FltMaterial::kOpcode, dumpMaterial},
+    {FltMaterialTable::kOpcode, dumpMaterialTable},
+    {FltTexture::kOpcode, dumpTexture},
 };
 
 FltDumpFunction findDump(uint16_t opcode) {

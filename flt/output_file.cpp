@@ -69,16 +69,26 @@ void FltOutputFile::reset() {
   state_ = 0;
   pushDepth_ = subfaceDepth_ = extensionDepth_ = attributeDepth_ = 0;
   header_.reset();
+  colorPalette_.reset();
+  vertexPalette_.reset();
+  materialPalette_.clear();
+  textureList_.clear();
   pending_.clear();
   flushing_ = false;
   paletteWriting_ = false;
   setVersion(1520);
   components_ = Components{&header_, nullptr, nullptr, nullptr, nullptr};
+  components_.materials = &materialPalette_;
+  components_.textures = &textureList_;
+  components_.colors = &colorPalette_;
+  components_.vertices = &vertexPalette_;
 }
 
 void FltOutputFile::setVersion(int version) {
   version_ = version;
   header_.formatRevision = version;
+  colorPalette_.setVersion(version);
+  vertexPalette_.setVersion(version);
 }
 
 void FltOutputFile::fail(const std::string& why) {
@@ -96,6 +106,7 @@ int FltOutputFile::open(const std::string& path, int version) {
   reset();
   failed_ = false;
   error_.clear();
+  warnings_.clear();
   real_ = openTemporaryBeside(path, &tempPath_);
   if (!real_) {
     failed_ = true;
@@ -178,6 +189,21 @@ int FltOutputFile::writeRecord(FltRecord& record) {
   return 1;
 }
 
+int FltOutputFile::addVertex(const FltVertex& vertex) {
+  if (paletteWriting_) {
+    vertex.serialise(scratch_, version_);
+    return writeRecord(scratch_);
+  }
+  int32_t offset = vertexPalette_.add(vertex);
+  if (offset == FltVertexPalette::kFull) {
+    fail("cannot write " + path_ +
+         ": the vertex palette would pass 2147483647 bytes (too many distinct vertices)");
+    return 0;
+  }
+  pending_.append(offset);
+  return 1;
+}
+
 int FltOutputFile::writePushLevel() {
   FltPushLevel r;
   return write(r);
@@ -255,7 +281,16 @@ int FltOutputFile::close() {
   flushPending();
   while (pushDepth_ > 0 && !failed_) writePopLevel();
   current_ = real_;
+  vertexPalette_.resolveColours(colorPalette_);
   write(header_);
+  write(colorPalette_);
+  materialPalette_.write(*this);
+  textureList_.write(*this);
+  paletteWriting_ = true;
+  write(vertexPalette_);
+  paletteWriting_ = false;
+  // Separate files beside the images; a failure here is a warning, not a failed export.
+  if (!failed_) textureList_.writeAttributeFiles(version_, warnings_);
   if (!failed_) copyBody();
   if (!failed_) finishRealFile();
   bool ok = !failed_;

@@ -10,11 +10,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "flt/color_palette.h"
 #include "flt/header.h"
+#include "flt/material_palette.h"
 #include "flt/record.h"
 #include "flt/record_base.h"
+#include "flt/texture_list.h"
 #include "flt/vertex_list.h"
+#include "flt/vertex_palette.h"
 
 class FltColorPalette;
 class FltMaterialPalette;
@@ -62,6 +67,9 @@ class FltOutputFile : public FltRecordHolder {
 
   // Appends a vertex palette offset to the vertex list of the face being written.
   void addVertexOffset(int32_t offset) { pending_.append(offset); }
+  // During the walk: adds the vertex to the palette and its offset to the pending
+  // vertex list (a full palette fails the export). At close: writes the vertex.
+  int addVertex(const FltVertex& vertex);
 
   int pushDepth() const { return pushDepth_; }
   int subfaceDepth() const { return subfaceDepth_; }
@@ -70,6 +78,11 @@ class FltOutputFile : public FltRecordHolder {
 
   // Set once a write failed or a record was refused; error() says why.
   bool failed() const { return failed_; }
+  // Marks the export as failed; the first reason is kept and close() returns 0.
+  void fail(const std::string& why);
+  // Problems that did not fail the export (attribute files that could not be
+  // written), kept until the next open.
+  const std::vector<std::string>& warnings() const { return warnings_; }
   const std::string& error() const { return error_; }
   const std::string& path() const { return path_; }
 
@@ -78,7 +91,6 @@ class FltOutputFile : public FltRecordHolder {
 
  private:
   void reset();
-  void fail(const std::string& why);
   bool flushPending();
   bool copyBody();
   bool finishRealFile();
@@ -92,6 +104,10 @@ class FltOutputFile : public FltRecordHolder {
   int extensionDepth_ = 0;
   int attributeDepth_ = 0;
   FltHeader header_;
+  FltColorPalette colorPalette_;
+  FltVertexPalette vertexPalette_;
+  FltMaterialPalette materialPalette_;
+  FltTextureList textureList_;
   FltVertexList pending_;
   FltRecord pendingRecord_;
   bool flushing_ = false;
@@ -104,4 +120,5 @@ class FltOutputFile : public FltRecordHolder {
   std::string tempPath_;
   bool failed_ = false;
   std::string error_;
+  std::vector<std::string> warnings_;
 };

@@ -1,0 +1,242 @@
+// Vertices and the vertex palette: record layouts per revision, de-duplication and
+// offsets, and the palettes as the output file writes them at close.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "flt/color_palette.h"
+#include "flt/face.h"
+#include "flt/file_dump.h"
+#include "flt/file_reader.h"
+#include "flt/header.h"
+#include "flt/output_file.h"
+#include "flt/vertex.h"
+#include "flt/vertex_palette.h"
+#include "tests/flt/record_bytes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kRevisions[] = {1420, 1500, 1520, 1540};
+
+// Length below 1510, from 1510, and where the packed colour stands.
+struct KindLayout {
+  uint16_t kind;
+  int narrow, wide, colourAt;
+};
+const KindLayout kLayouts[] = {
+    {68, 40, 40, 32}, {69, 48, 56, 44}, {70, 64, 64, 52}, {71, 48, 48, 40}};
+
+FltVertex vertexOfKind(uint16_t kind) {
+  FltVertex v;
+  if (kind == 69 || kind == 70) v.setNormal(0.0, 0.5, 0.75);
+  if (kind == 70 || kind == 71) v.setTexCoord(0.25f, 0.75f);
+  return v;
+}
+
+class VertexPaletteFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("zorvel_vpal_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    path_ = (dir_ / "out.flt").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+}  // namespace
+
+TEST(FltVertex, RecordLayoutsPerKindAndRevision) {
+  for (const KindLayout& c : kLayouts) {
+    for (int version : kRevisions) {
+      SCOPED_TRACE(std::to_string(c.kind) + " at " + std::to_string(version));
+      bool wide = version >= 1510;
+      FltVertex v = vertexOfKind(c.kind);
+      v.x = 1.5;
+      v.setColour(0.5f, 0.25f, 1.0f);
+      v.colorNameIndex = 7;
+      v.colorIndex = 0x12345;
+      Bytes b = serialised(v, version);
+      ASSERT_EQ(static_cast<int>(b.size()), wide ? c.wide : c.narrow);
+      EXPECT_EQ(v.size(version), static_cast<int>(b.size()));
+      EXPECT_EQ(be32(b, 0), uint32_t{c.kind} << 16 | b.size());
+      EXPECT_EQ(be32(b, 4), wide ? 0x00071000u : 0x23451000u);
+      EXPECT_EQ(be32(b, 8), 0x3FF80000u);           // x 1.5
+      EXPECT_EQ(be32(b, c.colourAt), 0xFFFF3F7Fu);  // alpha, blue, green, red
+      if (c.kind != 68) {  // normal j 0.5 at 36 for kinds 69 and 70, v 0.75 for 71
+        EXPECT_EQ(be32(b, 36), c.kind == 71 ? 0x3F400000u : 0x3F000000u);
+      }
+      if (c.kind == 70) {
+        EXPECT_EQ(be32(b, 44), 0x3E800000u);  // u
+      }
+      int tail = c.colourAt + 4 + (wide ? 4 : 0);
+      EXPECT_EQ(be32(b, tail - 4), wide ? 0x12345u : 0xFFFF3F7Fu);
+      EXPECT_EQ(Bytes(b.begin() + tail, b.end()), Bytes(b.size() - tail, 0));
+
+      // Every field the record holds comes back through parse.
+      Bytes p = patterned(c.kind, static_cast<int>(b.size()), {{tail, 64}});
+      FltVertex back;
+      EXPECT_EQ(reserialised(back, p, version), p);
+    }
+  }
+  FltVertex plain;
+  EXPECT_EQ(be32(serialised(plain, 1540), 4), 0xFFFF2000u);
+  EXPECT_EQ(be32(serialised(plain, 1540), 32), 0xFFFFFFFFu);
+  FltRecord r;
+  plain.serialise(r, 1420);
+  plain.colorIndex = 5;
+  plain.parse(r, 1420);
+  EXPECT_EQ(plain.colorIndex, -1);  // FF FF at offset 4 is no colour index
+  FltVertex either = vertexOfKind(71);
+  either.setNormal(1, 0, 0);
+  EXPECT_EQ(either.kind, 70);
+  EXPECT_EQ(vertexOfKind(70).kind, 70);
+}
+
+TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne) {
+  FltVertexPalette palette;
+  FltVertex base = vertexOfKind(70);
+  base.setColour(1, 0, 0);
+  EXPECT_EQ(palette.add(base), 8);
+  EXPECT_EQ(palette.add(base), 8);
+
+  std::vector<FltVertex> variants(10, base);
+  variants[0].x = std::nextafter(0.0, 1.0);
+  variants[1].y = 1;
+  variants[2].z = 1;
+  variants[3].normalI = 0.1;
+  variants[4].color.red ^= 1;
+  variants[5].color.alpha = 0;
+  variants[6].u = 0.5f;
+  variants[7].v = 0.5f;
+  variants[8].flags ^= 0x0100;
+  variants[9].kind = 71;
+  int32_t expected = 72;
+  for (const FltVertex& v : variants) {
+    EXPECT_EQ(palette.add(v), expected);
+    expected += v.size(1540);
+  }
+  for (const FltVertex& v : variants) palette.add(v);
+  ASSERT_EQ(palette.count(), 11u);
+  EXPECT_EQ(palette.totalLength(), expected);
+  // Stored in arrival order, each at its offset.
+  EXPECT_EQ(palette.vertex(3).z, 1.0);
+  EXPECT_EQ(palette.vertex(3).paletteOffset, 8 + 3 * 64);
+
+  // Not compared: colours of uncoloured vertices, -0 against 0, normals of a kind
+  // without one, and the colour indexes that close resolves.
+  FltVertex a;
+  a.x = 3;
+  FltVertex b = a;
+  b.color.green = 1;
+  b.y = -0.0;
+  b.normalI = 9;
+  b.colorIndex = 44;
+  int32_t at = palette.add(a);
+  EXPECT_EQ(palette.add(b), at);
+}
+
+TEST(FltVertexPalette, OffsetsAdvanceByTheSizeOfTheRevision) {
+  for (int version : kRevisions) {
+    FltVertexPalette palette;
+    palette.setVersion(version);
+    FltVertex v = vertexOfKind(69);
+    EXPECT_EQ(palette.add(v), 8);
+    v.x = 1;
+    EXPECT_EQ(palette.add(v), version >= 1510 ? 64 : 56);
+  }
+}
+
+TEST_F(VertexPaletteFileTest, EmptyExportIsExactlyHeaderPalettesAndTheTopGroup) {
+  for (int version : {1420, 1540}) {
+    SCOPED_TRACE(version);
+    FltOutputFile file;
+    ASSERT_EQ(file.open(path_, version), 1);
+    ASSERT_EQ(file.close(), 1);
+
+    FltHeader header;
+    header.formatRevision = version;
+    header.nextGroupId = 2;  // the top group drew g1 before the header was written
+    Bytes expected = serialised(header, version);
+    int colours = version >= 1510 ? 1024 : 512;
+    int length = (4 + 128 + colours * 4 + (version > 1420 ? 4 : 0) + 7) / 8 * 8;
+    Bytes palette{0, 32, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    palette.resize(132, 0);
+    palette.resize(132 + colours * 4, 0xFF);
+    palette.resize(length, 0);
+    Bytes group{0, 2, 0, 32, 'g', '1'};
+    group.resize(32, 0);
+    const Bytes push{0, 10, 0, 8, 0, 0, 0, 0}, pop{0, 11, 0, 8, 0, 0, 0, 0};
+    for (const Bytes& part : {palette, Bytes{0, 67, 0, 8, 0, 0, 0, 8}, push, group, push, pop, pop})
+      expected.insert(expected.end(), part.begin(), part.end());
+    EXPECT_EQ(readFile(path_), expected);
+  }
+}
+
+TEST_F(VertexPaletteFileTest, VertexColoursAreResolvedAndListsPointAtVertexRecords) {
+  FltOutputFile file;
+  ASSERT_EQ(file.open(path_, 1520), 1);
+  FltFace face;
+  face.setColour(*file.components().colors, FltPackedColor::fromBytes(0, 255, 0));
+  file.write(face);
+  file.writePushLevel();
+  FltVertex corner;
+  corner.setNormal(0, 0, 1);
+  corner.setColour(0, 0, 1);
+  for (double x : {0.0, 2.0, 0.0}) {
+    corner.x = x;
+    ASSERT_EQ(file.addVertex(corner), 1);
+  }
+  file.writePopLevel();
+  ASSERT_EQ(file.close(), 1);
+
+  Bytes b = readFile(path_);
+  size_t colours = be16(b, 2);  // behind the header
+  ASSERT_EQ(be16(b, colours), 32u);
+  EXPECT_EQ(be32(b, colours + 132), 0xFF00FF00u);  // the face's green, then
+  EXPECT_EQ(be32(b, colours + 136), 0xFFFF0000u);  // blue, added at close
+  size_t vertices = colours + be16(b, colours + 2);
+  ASSERT_EQ(be32(b, vertices), 0x00430008u);
+  EXPECT_EQ(be32(b, vertices + 4), 8u + 2 * 56);
+  EXPECT_EQ(be32(b, vertices + 8 + 48), 128u + 127);  // the first vertex's colour index
+
+  FltFileReader reader;
+  ASSERT_TRUE(reader.open(path_));
+  std::ostringstream out;
+  ASSERT_TRUE(dumpFltRecords(reader, out));
+  std::string dump = out.str();
+  EXPECT_NE(dump.find("FLT_COLOR_PALETTE len=4232 colours=1024 names=0"), std::string::npos);
+  EXPECT_NE(dump.find("FLT_VERTEX_W_NORMAL len=56 offset=64 at=(2,0,0) normal=(0,0,1) colour=255"),
+            std::string::npos);
+  EXPECT_NE(dump.find("id=\"f1\" draw=0 flags=0xA0000000 colour=127"), std::string::npos);
+  EXPECT_NE(dump.find("corners=3 offsets=8,64,8 points=(0,0,0),(2,0,0),(0,0,0)"), std::string::npos)
+      << dump;
+}
+
+TEST_F(VertexPaletteFileTest, PaletteThatWouldPassTheLargestOffsetFailsTheExport) {
+  FltOutputFile file;
+  ASSERT_EQ(file.open(path_, 1540), 1);
+  FltVertex v;
+  v.storedLength = 32760;
+  int added = 0;
+  for (; added < 70000; ++added) {
+    v.x = added;
+    if (!file.addVertex(v)) break;
+  }
+  // 8 + n * 32760 stays within 2^31 - 1 for n up to 65552.
+  EXPECT_EQ(added, 65552);
+  EXPECT_NE(file.error().find("vertex palette"), std::string::npos);
+  EXPECT_EQ(file.close(), 0);
+  EXPECT_FALSE(fs::exists(path_));
+}
