@@ -1,0 +1,263 @@
+#include "convert/mesh_converter.h"
+
+#include <cmath>
+
+#include "attributes/face_colors.h"
+#include "convert/material_converter.h"
+#include "convert/node_comment.h"
+#include "convert/texture_source.h"
+#include "flt/object.h"
+#include "flt/output_file.h"
+#include "flt/vertex.h"
+#include "plugin/material.h"
+#include "plugin/mesh.h"
+#include "plugin/scene_node.h"
+#include "plugin/texture_map.h"
+
+namespace {
+
+bool isMirrored(const Matrix3& m) {
+  return DotProd(CrossProd(m.getRow(0), m.getRow(1)), m.getRow(2)) < 0.0f;
+}
+
+bool validTriangle(const Face& f, size_t vertCount) {
+  return f.v[0] < vertCount && f.v[1] < vertCount && f.v[2] < vertCount;
+}
+
+}  // namespace
+
+void MeshConverter::prepare(FltOutputFile& file, TimeValue t, MaterialConverter& materials,
+                            TextureSource& textures) {
+  release();
+  file_ = &file;
+  colors_ = file.components().colors;
+  materials_ = &materials;
+  textures_ = &textures;
+  time_ = t;
+  uvTransform_ = Matrix3();
+}
+
+void MeshConverter::release() {
+  extractor_.clear();
+  holder_.reset();
+  node_ = nullptr;
+  mesh_ = nullptr;
+}
+
+int MeshConverter::convertNode(SceneNode* node) {
+  facesWritten_ = 0;
+  if (!node || !file_) return 0;
+  release();
+  beginNode(node);
+  if (!polygonPath()) trianglePath();
+  release();
+  return facesWritten_;
+}
+
+void MeshConverter::beginNode(SceneNode* node) {
+  node_ = node;
+  const char* name = node->name();
+  hasName_ = name != nullptr;
+  name_ = name ? name : "";
+
+  faceTemplate_ = FltFace();
+  propertiesFound_ = readFaceColors(*node, faceTemplate_, *colors_) != 0;
+  useMaterial_ = false;
+  node->userPropertyBool("FltUseMaterial", useMaterial_);
+  uint32_t wire = node->wireColor();
+  wireColor_ = FltPackedColor::fromBytes(wire & 0xFF, (wire >> 8) & 0xFF, (wire >> 16) & 0xFF, 255);
+
+  // Every face repeats the node's comment: strip the keys once.
+  std::string text = node->userPropertyText();
+  hasComment_ = !text.empty();
+  if (hasComment_) {
+    stripFltKeys(text);
+    comment_.setText(text.c_str());
+  }
+}
+
+void MeshConverter::setMatrix(const Matrix3& m, bool mirrored) {
+  matrix_ = m;
+  mirrored_ = mirrored;
+  const Point3 r[3] = {m.getRow(0), m.getRow(1), m.getRow(2)};
+  axesIdentity_ = r[0] == Point3(1, 0, 0) && r[1] == Point3(0, 1, 0) && r[2] == Point3(0, 0, 1);
+  // Rows of the inverse transpose, up to the factor 1/det: the cofactors.
+  for (int i = 0; i < 3; ++i) {
+    const Point3& a = r[(i + 1) % 3];
+    const Point3& b = r[(i + 2) % 3];
+    normalRows_[i][0] = double(a.y) * b.z - double(a.z) * b.y;
+    normalRows_[i][1] = double(a.z) * b.x - double(a.x) * b.z;
+    normalRows_[i][2] = double(a.x) * b.y - double(a.y) * b.x;
+  }
+  double det = r[0].x * normalRows_[0][0] + r[0].y * normalRows_[0][1] + r[0].z * normalRows_[0][2];
+  // Only the sign of 1/det matters once the normal is made unit length.
+  if (det < 0.0)
+    for (auto& row : normalRows_)
+      for (double& v : row) v = -v;
+}
+
+Point3 MeshConverter::worldNormal(const Point3& n) const {
+  if (axesIdentity_) return n;
+  double w[3];
+  for (int j = 0; j < 3; ++j)
+    w[j] = n.x * normalRows_[0][j] + n.y * normalRows_[1][j] + n.z * normalRows_[2][j];
+  double len = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+  // A singular or broken matrix gives no direction: keep the mesh's own.
+  if (!(len > 0.0) || !std::isfinite(len)) return n;
+  return Point3(float(w[0] / len), float(w[1] / len), float(w[2] / len));
+}
+
+bool MeshConverter::polygonPath() {
+  if (!extractor_.extract(node_)) return false;
+  mesh_ = extractor_.mesh();
+  if (!mesh_) return false;
+  if (!mesh_->normalsBuilt()) mesh_->checkNormals(true);
+  setMatrix(extractor_.objectTransform(), extractor_.mirrored());
+
+  const int count = extractor_.polygonCount();
+  bool pushed = false;
+  if (autoObject_ && count >= 2) {
+    FltObject object;
+    if (name_.size() >= 1 && name_.size() <= 7) object.setId(name_.c_str());
+    if (!file_->write(object)) return true;
+    if (name_.size() >= 8 && !file_->writeLongId(name_.c_str())) return true;
+    if (!file_->writePushLevel()) return true;
+    pushed = true;
+  }
+  bool ok = true;
+  for (int i = 0; i < count && ok; ++i) {
+    int triangle = -1, corner = -1;
+    if (!extractor_.polygonVertex(i, 0, triangle, corner)) continue;
+    FltFace face = faceTemplate_;
+    fillFace(triangle, face);
+    if (!writeFaceHead(face)) {
+      ok = false;
+      break;
+    }
+    const int n = extractor_.vertexCount(i);
+    // A mirroring transform turns the winding round; reversing keeps faces facing out.
+    for (int j = 0; j < n && ok; ++j) {
+      int k = mirrored_ ? n - 1 - j : j;
+      ok = extractor_.polygonVertex(i, k, triangle, corner) && addCorner(triangle, corner);
+    }
+    ok = file_->writePopLevel() && ok;
+  }
+  if (pushed) file_->writePopLevel();
+  return true;
+}
+
+bool MeshConverter::trianglePath() {
+  holder_.reset();
+  Matrix3 m = node_->objectToWorld(time_);
+  setMatrix(m, isMirrored(m));
+  holder_ = TriObjectHandle(node_->evalWorldState(time_).obj, time_);
+  mesh_ = holder_.mesh();
+  if (!mesh_) return false;
+  if (!mesh_->normalsBuilt()) mesh_->buildNormals();
+
+  const size_t vertCount = mesh_->verts.size();
+  int valid = 0;
+  for (const Face& f : mesh_->faces) valid += validTriangle(f, vertCount);
+  const int skipped = mesh_->numFaces() - valid;
+  if (skipped > 0 && sink_)
+    sink_("node " + (hasName_ ? name_ : "(unnamed)") + ": " + std::to_string(skipped) +
+          " triangles name vertices the mesh does not have and were left out");
+  if (valid == 0) return false;
+
+  FltObject object;
+  if (!file_->write(object)) return false;
+  if (hasName_ && !file_->writeLongId(name_.c_str())) return false;
+  if (hasComment_ && !file_->write(comment_)) return false;
+  if (!file_->writePushLevel()) return false;
+
+  static constexpr int kForward[3] = {0, 1, 2};
+  static constexpr int kMirrored[3] = {2, 1, 0};
+  const int* order = mirrored_ ? kMirrored : kForward;
+  bool ok = true;
+  for (int f = 0; f < mesh_->numFaces() && ok; ++f) {
+    if (!validTriangle(mesh_->faces[f], vertCount)) continue;
+    FltFace face = faceTemplate_;
+    fillFace(f, face);
+    if (!writeFaceHead(face)) break;
+    for (int c = 0; c < 3 && ok; ++c) ok = addCorner(f, order[c]);
+    ok = file_->writePopLevel() && ok;
+  }
+  file_->writePopLevel();
+  return true;
+}
+
+void MeshConverter::fillFace(int triangle, FltFace& face) {
+  const Face& tri = mesh_->faces[triangle];
+  Material* material = node_->material();
+  if (material) {
+    int n = material->numSubMaterials();
+    if (n > 0) material = material->subMaterial(tri.materialId() % n);
+  }
+  uvTransform_ = Matrix3();
+  if (material) {
+    if (TextureMap* map = material->subTexmap(Material::kDiffuseMap)) {
+      uvTransform_ = map->uvTransform();
+      int index = textures_->textureIndexOf(map);
+      face.texturePattern = static_cast<int16_t>(index);
+      if (index == -1) face.materialIndex = -1;
+    }
+    Color c = material->baseColor();
+    face.setColour(*colors_, FltPackedColor::fromFloats(c.r, c.g, c.b));
+  }
+  if (useMaterial_)
+    face.materialIndex = static_cast<int16_t>(materials_->materialIndexOf(material));
+  if (!propertiesFound_ && face.materialIndex == -1) face.setColour(*colors_, wireColor_);
+}
+
+bool MeshConverter::writeFaceHead(FltFace& face) {
+  if (!file_->write(face)) return false;
+  std::string longId = name_ + "_f" + std::to_string(facesWritten_);
+  if (!file_->writeLongId(longId.c_str())) return false;
+  ++facesWritten_;
+  if (hasComment_ && !file_->write(comment_)) return false;
+  return file_->writePushLevel() != 0;
+}
+
+bool MeshConverter::addCorner(int triangle, int corner) {
+  const Face& tri = mesh_->faces[triangle];
+  const uint32_t p = tri.v[corner];
+  FltVertex v;
+  // NaN and infinite positions are written as they are: the palette orders them.
+  const Point3 world = mesh_->verts[p] * matrix_;
+  v.x = world.x;
+  v.y = world.y;
+  v.z = world.z;
+
+  const RVertex& rv = mesh_->getRVert(static_cast<int>(p));
+  const Point3* normal = nullptr;
+  if (rv.specified()) {
+    normal = &rv.rn.normal;
+  } else {
+    const int k = rv.normalCount();
+    if (k == 1 && tri.smGroup != 0) {
+      normal = &rv.rn.normal;
+    } else if (k > 1 && tri.smGroup != 0) {
+      for (int i = 0; i < k && !normal; ++i) {
+        const RNormal& rn = mesh_->getRNormal(static_cast<int>(p), i);
+        if (rn.smGroup == tri.smGroup) normal = &rn.normal;
+      }
+    }
+  }
+  if (normal) {
+    Point3 n = worldNormal(*normal);
+    v.setNormal(n.x, n.y, n.z);
+  }
+
+  if (p < mesh_->vertCols.size()) {
+    const Point3& c = mesh_->vertCols[p];
+    v.setColour(c.x, c.y, c.z);
+  }
+  if (!mesh_->tVerts.empty() && static_cast<size_t>(triangle) < mesh_->tvFaces.size()) {
+    const uint32_t t = mesh_->tvFaces[triangle].t[corner];
+    if (t < mesh_->tVerts.size()) {
+      const Point3 uv = mesh_->tVerts[t] * uvTransform_;
+      v.setTexCoord(uv.x, uv.y);
+    }
+  }
+  return file_->addVertex(v) != 0;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// A node's mesh as face records: merged coplanar polygons where the extractor
+// manages, the host's triangles otherwise; vertices in world coordinates.
+
+#include <functional>
+#include <string>
+
+#include "convert/polygon_extractor.h"
+#include "flt/face.h"
+#include "flt/text_record.h"
+#include "plugin/host_types.h"
+#include "plugin/tri_object.h"
+
+class FltColorPalette;
+class FltOutputFile;
+class MaterialConverter;
+class Mesh;
+class SceneNode;
+class TextureSource;
+struct Face;
+
+class MeshConverter {
+ public:
+  using WarningSink = std::function<void(const std::string&)>;
+
+  MeshConverter() = default;
+  MeshConverter(const MeshConverter&) = delete;
+  MeshConverter& operator=(const MeshConverter&) = delete;
+
+  void prepare(FltOutputFile& file, TimeValue t, MaterialConverter& materials,
+               TextureSource& textures);
+  // With Auto Object on, a node of two or more polygons gets an object record
+  // around its faces.
+  void setAutoObject(bool on) { autoObject_ = on; }
+  bool autoObject() const { return autoObject_; }
+  // Writes the node's faces; returns the number of faces written (0 when the node
+  // has no mesh or no usable triangle: nothing is written then).
+  int convertNode(SceneNode* node);
+  void release();
+
+  // Triangles left out because they name vertices the mesh does not have.
+  void setWarningSink(WarningSink sink) { sink_ = std::move(sink); }
+
+ private:
+  bool polygonPath();
+  bool trianglePath();
+  // What every face of the node shares: properties, colours, comment, wire colour.
+  void beginNode(SceneNode* node);
+  void setMatrix(const Matrix3& m, bool mirrored);
+  void fillFace(int triangle, FltFace& face);
+  // Face record, long ID, comment and push level.
+  bool writeFaceHead(FltFace& face);
+  bool addCorner(int triangle, int corner);
+  Point3 worldNormal(const Point3& n) const;
+
+  FltOutputFile* file_ = nullptr;
+  FltColorPalette* colors_ = nullptr;
+  MaterialConverter* materials_ = nullptr;
+  TextureSource* textures_ = nullptr;
+  TimeValue time_ = 0;
+  bool autoObject_ = true;
+  WarningSink sink_;
+
+  PolygonExtractor extractor_;
+  TriObjectHandle holder_;
+  SceneNode* node_ = nullptr;
+  Mesh* mesh_ = nullptr;
+  Matrix3 matrix_;
+  bool mirrored_ = false;
+  // Normals go to world space through the inverse transpose of the axes.
+  bool axesIdentity_ = true;
+  double normalRows_[3][3] = {};
+  Matrix3 uvTransform_;
+  int facesWritten_ = 0;
+
+  std::string name_;
+  bool hasName_ = false;
+  FltFace faceTemplate_;
+  bool propertiesFound_ = false;
+  bool useMaterial_ = false;
+  FltPackedColor wireColor_;
+  bool hasComment_ = false;
+  FltComment comment_;
+};

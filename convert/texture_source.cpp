@@ -1,0 +1,111 @@
+#include "convert/texture_source.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "flt/output_file.h"
+#include "flt/texture.h"
+#include "flt/texture_list.h"
+#include "plugin/bitmap.h"
+#include "plugin/texture_map.h"
+
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
+
+void TextureSource::prepare(const std::string& outputPath, FltOutputFile& file) {
+  std::error_code ec;
+  std::string current = std::filesystem::current_path(ec).string();
+  paths_.setUp(current, outputPath);
+  file_ = &file;
+  byMap_.clear();
+  builtFrom_.clear();
+  warnings_.clear();
+}
+
+void TextureSource::release() {
+  byMap_.clear();
+  builtFrom_.clear();
+}
+
+int TextureSource::textureIndexOf(TextureMap* map) {
+  if (!map || map->classId() != kBitmapTextureClassId || !file_) return -1;
+  auto memo = byMap_.find(map);
+  if (memo != byMap_.end()) return memo->second;
+  // A map that names no file would make an entry without a path.
+  const char* name = map->mapName();
+  if (!name || !*name || !map->bitmap(0)) return -1;
+
+  std::string key = map->mapName();
+  paths_.resolveTexturePath(key);
+  int index = file_->components().textures->findTexture(key);
+  if (index == -1) {
+    index = addEntry(map, key);
+  } else if (paths_.copyApplies()) {
+    auto built = builtFrom_.find(key);
+    if (built != builtFrom_.end() && !sameFile(built->second, map->mapName()))
+      warn("textures " + built->second + " and " + map->mapName() + " are both copied to " + key +
+           "; faces of the second show the first");
+  }
+  byMap_.emplace(map, index);
+  return index;
+}
+
+int TextureSource::addEntry(TextureMap* map, const std::string& key) {
+  FltTexture entry;
+  std::string source;
+  bool missing = false;
+  fillEntry(map, entry, source, missing);
+  int index = file_->components().textures->addTexture(entry);
+  builtFrom_.emplace(key, map->mapName());
+  std::string error;
+  // A missing image was reported already; a failed copy of it says nothing new.
+  if (!paths_.copyTexture(source, entry.key(), error) && !missing) warn(error);
+  return index;
+}
+
+void TextureSource::fillEntry(TextureMap* map, FltTexture& entry, std::string& source,
+                              bool& missing) {
+  Bitmap* bitmap = map->bitmap(0);
+  source = map->mapName();
+  if (TheManager) {
+    BitmapInfo info(source.c_str());
+    if (Bitmap* loaded = TheManager->Load(&info)) {
+      source = info.Name();
+      loaded->DeleteThis();
+    }
+  }
+  std::string path = source;
+  paths_.resolveTexturePath(path);
+  entry.setPath(path.c_str());
+
+  FltTextureAttr& a = entry.attributes;
+  a.texelsU = bitmap && bitmap->Width() > 0 ? bitmap->Width() : 0;
+  a.texelsV = bitmap && bitmap->Height() > 0 ? bitmap->Height() : 0;
+  a.fileFormat = -1;
+  a.minFilter = 1;
+  a.magFilter = 1;
+  uint32_t tiling = map->textureTiling();
+  a.repetitionU = (tiling & TextureMap::kTileU) ? 0 : 1;
+  a.repetitionV = (tiling & TextureMap::kTileV) ? 0 : 1;
+  a.repetitionType = (tiling & (TextureMap::kTileU | TextureMap::kTileV)) ? 0 : 1;
+  a.environmentType = 0;
+  a.intensityPattern = 0;
+  a.realWorldSizeU = 10.0;
+  a.realWorldSizeV = 10.0;
+
+  missing = a.texelsU == 0 || a.texelsV == 0;
+  if (missing)
+    warn("texture image " + source + " is missing or unreadable; its texture entry has size 0 x 0");
+}
+
+void TextureSource::warn(const std::string& text) {
+  warnings_.push_back(text);
+  if (sink_) sink_(text);
+}

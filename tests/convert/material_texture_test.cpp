@@ -1,0 +1,164 @@
+// Host materials and bitmap textures as palette entries: the material fields, one
+// entry per material and per image, paths with and without copying, one copy per
+// image, and images that are missing or collide.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "flt/material_palette.h"
+#include "flt/texture_list.h"
+#include "host/mesh_builders.h"
+#include "tests/convert/converter_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class NoiseMap : public TextureMap {
+ public:
+  ClassId classId() const override { return {0x1234, 0}; }
+  Matrix3 uvTransform() const override { return {}; }
+  uint32_t textureTiling() const override { return 0; }
+};
+
+const FltTexture& entryOf(ConverterExport& ex, int patternIndex) {
+  return *ex.file.components().textures->entryByPattern(patternIndex);
+}
+
+}  // namespace
+
+TEST(MaterialConverter, StandardMaterialsBecomeOneEntryEach) {
+  ConverterExport ex;
+  MemoryStandardMaterial& m = ex.scene.addStandardMaterial("a_long_material");  // 15 characters
+  m.specularColor = {1.0f, 0.5f, 0.25f};
+  m.shininessValue = 0.5f;
+  m.shininessStrengthValue = 0.5f;
+  m.selfIlluminationValue = 0.7f;
+  m.opacityValue = 0.8f;
+  MemoryStandardMaterial& shinier = ex.scene.addStandardMaterial("a_long_material");
+  shinier = m;
+  shinier.shininessValue = 0.9f;  // differs only there: the same entry
+  MemoryStandardMaterial& other = ex.scene.addStandardMaterial("other").setDiffuse({0, 0, 1});
+  MemoryMultiMaterial& multi = ex.scene.addMultiMaterial("multi").addSubMaterial(&m);
+
+  EXPECT_EQ(ex.materials.materialIndexOf(&m), 0);
+  EXPECT_EQ(ex.materials.materialIndexOf(&shinier), 0);
+  EXPECT_EQ(ex.materials.materialIndexOf(&other), 1);
+  EXPECT_EQ(ex.materials.materialIndexOf(&multi), -1);
+  EXPECT_EQ(ex.materials.materialIndexOf(nullptr), -1);
+  const FltMaterialPalette& palette = *ex.file.components().materials;
+  ASSERT_EQ(palette.materialCount(), 2);
+  const FltMaterial& f = palette.material(0);
+  EXPECT_STREQ(f.name, "a_long_mate");
+  EXPECT_FLOAT_EQ(f.diffuse[0], 0.588f);
+  EXPECT_FLOAT_EQ(f.specular[0], 0.5f);
+  EXPECT_FLOAT_EQ(f.specular[2], 0.125f);
+  EXPECT_FLOAT_EQ(f.emissive[1], 0.7f);
+  EXPECT_FLOAT_EQ(f.shininess, 64.0f);
+  EXPECT_FLOAT_EQ(f.alpha, 0.8f);
+  ex.finish();
+}
+
+TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMap) {
+  ConverterExport ex;
+  writeBmp("wood.bmp", 64, 32);
+  writeBmp("wood2.bmp", 64, 32);
+  MemoryBitmapTexture& u = ex.scene.addBitmapTexture("wood.bmp").setTiling(TextureMap::kTileU);
+  MemoryBitmapTexture& none = ex.scene.addBitmapTexture("wood2.bmp").setTiling(0);
+  NoiseMap noise;
+  EXPECT_EQ(ex.textures.textureIndexOf(&noise), -1);
+  EXPECT_EQ(ex.textures.textureIndexOf(nullptr), -1);
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("")), -1);
+  EXPECT_EQ(ex.textures.textureIndexOf(&u), 0);
+  EXPECT_EQ(ex.textures.textureIndexOf(&none), 1);
+  const FltTextureAttr& a = entryOf(ex, 0).attributes;
+  EXPECT_EQ(a.texelsU, 64);
+  EXPECT_EQ(a.texelsV, 32);
+  EXPECT_EQ(a.fileFormat, -1);
+  EXPECT_EQ(a.minFilter, 1);
+  EXPECT_DOUBLE_EQ(a.realWorldSizeV, 10.0);
+  const FltTextureAttr& b = entryOf(ex, 1).attributes;
+  EXPECT_EQ(std::vector<int>({a.repetitionU, a.repetitionV, a.repetitionType}),
+            std::vector<int>({0, 1, 0}));
+  EXPECT_EQ(std::vector<int>({b.repetitionU, b.repetitionV, b.repetitionType}),
+            std::vector<int>({1, 1, 1}));
+  EXPECT_TRUE(ex.warnings.empty());
+  ex.finish();
+}
+
+TEST(TextureSource, CopyingPutsEachImageOnceBesideTheOutput) {
+  ConverterExport ex("out", true);
+  fs::create_directories("maps");
+  writeBmp("maps/wood.bmp", 16, 16);
+  // Two maps of one image, as two materials would hold them.
+  MemoryBitmapTexture& first = ex.scene.addBitmapTexture("maps/wood.bmp");
+  MemoryBitmapTexture& second = ex.scene.addBitmapTexture(ex.dir.path() + "/maps/wood.bmp");
+  const std::string out = ex.dir.path() + "/out";
+  EXPECT_EQ(ex.textures.textureIndexOf(&first), 0);
+  EXPECT_EQ(readFile(out + "/wood.bmp"), readFile("maps/wood.bmp"));
+  std::ofstream(out + "/wood.bmp") << "copied once";  // a second copy would overwrite it
+  EXPECT_EQ(ex.textures.textureIndexOf(&second), 0);
+  EXPECT_EQ(readFile(out + "/wood.bmp"), "copied once");
+  EXPECT_EQ(entryOf(ex, 0).key(), out + "/wood.bmp");
+  EXPECT_EQ(entryOf(ex, 0).fileName, "wood.bmp");
+
+  // An image the host's loader finds in a search folder is copied from there.
+  fs::create_directories("more");
+  writeBmp("more/stone.bmp", 8, 8);
+  ex.scene.bitmapManager().addSearchFolder("more");
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("stone.bmp")), 1);
+  EXPECT_EQ(readFile(out + "/stone.bmp"), readFile("more/stone.bmp"));
+  ex.finish();
+  EXPECT_TRUE(fs::exists(out + "/wood.bmp.attr"));
+  EXPECT_TRUE(ex.warnings.empty()) << ex.warnings[0];
+}
+
+TEST(TextureSource, WithoutCopyingPathsStayAsTheHostGivesThem) {
+  // Copying off; copying on but the output in the working directory.
+  for (bool copy : {false, true}) {
+    ConverterExport ex(copy ? "" : "out", copy);
+    fs::create_directories("maps");
+    writeBmp("maps/wood.bmp", 4, 4);
+    EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("maps/wood.bmp")), 0);
+    EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("D:\\maps\\rock.bmp")), 1);
+    EXPECT_EQ(entryOf(ex, 0).key(), "maps/wood.bmp");
+    EXPECT_EQ(entryOf(ex, 1).key(), "D:/maps/rock.bmp");
+    ex.finish();
+    EXPECT_FALSE(fs::exists("out/wood.bmp") || fs::exists("wood.bmp"));
+    EXPECT_TRUE(fs::exists("maps/wood.bmp.attr"));
+  }
+}
+
+TEST(TextureSource, MissingOrCollidingImagesAreReportedAndTheExportGoesOn) {
+  ConverterExport ex("out", true);
+  MemoryBitmapTexture& gone = ex.scene.addBitmapTexture("maps/gone.bmp");
+  MemoryStandardMaterial& mat = ex.scene.addStandardMaterial("m").setDiffuseMap(&gone);
+  EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("n").setMesh(makeQuadMesh()).setMaterial(&mat)),
+            1);
+  // One warning for the image, none more for the copy that cannot happen.
+  ASSERT_EQ(ex.warnings.size(), 1u);
+  EXPECT_NE(ex.warnings[0].find("maps/gone.bmp"), std::string::npos);
+  EXPECT_EQ(entryOf(ex, 0).width(), 0);
+
+  // Two images of one file name would be copied to one place: the first stays.
+  fs::create_directories("a");
+  fs::create_directories("b");
+  writeBmp("a/wood.bmp", 4, 4);
+  writeBmp("b/wood.bmp", 8, 8);
+  const int first = ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("a/wood.bmp"));
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("b/wood.bmp")), first);
+  ASSERT_EQ(ex.warnings.size(), 2u);
+  EXPECT_NE(ex.warnings[1].find("b/wood.bmp"), std::string::npos);
+  EXPECT_EQ(readFile("out/wood.bmp"), readFile("a/wood.bmp"));
+  EXPECT_EQ(writtenFaces(ex.finish())[0].texturePattern, 0);
+  EXPECT_TRUE(fs::exists("out/gone.bmp.attr"));
+}
