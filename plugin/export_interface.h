@@ -34,4 +34,7 @@ class ExportInterface {
   virtual void error(const std::string& text) = 0;
   // Something the export passed over (a node without faces, a missing image).
   virtual void warning(const std::string& text) = 0;
+  // The export could not start with what the host passed: the batch options dialog
+  // showed a message or refused a value. The host ends as bad usage (exit status 2).
+  virtual void usageError(const std::string& text) { error(text); }
 };

@@ -6,6 +6,7 @@
 #include "attributes/apply_attributes.h"
 #include "flt/header.h"
 #include "flt/opcodes.h"
+#include "options/run_options_dialog.h"
 #include "plugin/bitmap.h"
 #include "plugin/export_interface.h"
 #include "plugin/host_interface.h"
@@ -56,9 +57,16 @@ int OpenZorvel::doExport(const char* path, ExportInterface* ei, HostInterface* h
   progressStarted_ = false;
   // Neither sink may outlive this call's export interface.
   textureSource_.setWarningSink(nullptr);
+  meshes_.setWarningSink(nullptr);
   lights_.setWarningSink(nullptr);
   traversal_.setWarningSink(nullptr);
   return result;
+}
+
+void OpenZorvel::useStandardOptionsDialog() {
+  setOptionsDialog([](OpenZorvel& exporter, ExportInterface& ei) {
+    return static_cast<int>(runOptionsDialog(exporter.options(), exporter.textureSource(), ei));
+  });
 }
 
 void OpenZorvel::readHeaderNode(SceneNode* root) {
@@ -75,7 +83,12 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
 
   bool dialogRan = false;
   if (!suppressPrompts && dialog_ && ei_) {
-    if (!dialog_(*this, *ei_)) return 1;  // cancelled: nothing written, not a failure
+    int answer = dialog_(*this, *ei_);
+    if (answer == 0) return 1;  // cancelled: nothing written, not a failure
+    if (answer != 1) {
+      ei_->usageError("the options dialog refused the values it was given");
+      return 0;
+    }
     dialogRan = true;
   }
 
@@ -98,6 +111,7 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   textureSource_.prepare(path, file_);
   materials_.prepare(file_, time_);
   meshes_.setAutoObject(options_.autoObject);
+  meshes_.setWarningSink(warn);
   meshes_.prepare(file_, time_, materials_, textureSource_);
   lights_.prepare(file_, time_);
   lights_.setWarningSink(warn);

@@ -13,16 +13,18 @@
 #include "flt/output_file.h"
 #include "options/export_options.h"
 #include "plugin/host_types.h"
+#include "plugin/scene_exporter.h"
 
 class ExportInterface;
 class HostInterface;
 class SceneNode;
 
-class OpenZorvel {
+class OpenZorvel : public SceneExporter {
  public:
-  // Shows the options dialog over the exporter's options; true when the user pressed
-  // OK (the options then hold the choices), false on Cancel.
-  using OptionsDialog = std::function<bool(OpenZorvel& exporter, ExportInterface& ei)>;
+  // Shows the options dialog over the exporter's options: 1 (true) when the user
+  // pressed OK (the options then hold the choices), 0 (false) on Cancel, 2 when the
+  // dialog could not be answered (DialogResult's values; the export is bad usage).
+  using OptionsDialog = std::function<int(OpenZorvel& exporter, ExportInterface& ei)>;
 
   static constexpr const char* kProgressTitle = "Exporting OpenFlight...";
 
@@ -34,10 +36,25 @@ class OpenZorvel {
   // dialog was cancelled (then nothing is written); 0 on failure, after telling
   // the export interface why. `options` is not used.
   int doExport(const char* path, ExportInterface* ei, HostInterface* host, bool suppressPrompts,
-               unsigned options = 0);
+               unsigned options = 0) override;
+
+  // What the host's export file dialog shows (open_zorvel_queries.cpp).
+  int extensionCount() override;
+  const char* extension(int n) override;
+  const char* longDescription() override;
+  const char* shortDescription() override;
+  const char* authorName() override;
+  const char* copyrightMessage() override;
+  const char* otherMessage1() override;
+  const char* otherMessage2() override;
+  unsigned version() override;
+  void showAbout(void* window) override;
+  int supportsOptions(int extension, unsigned options) override;
 
   // Until a dialog is installed, exports run as with prompts suppressed.
   void setOptionsDialog(OptionsDialog dialog) { dialog_ = std::move(dialog); }
+  // Installs the options dialog of options/, in the view the export interface names.
+  void useStandardOptionsDialog();
 
   ExportOptions& options() { return options_; }
   const ExportOptions& options() const { return options_; }

@@ -1,0 +1,111 @@
+#include "convert/light_point_converter.h"
+
+#include <algorithm>
+#include <string>
+
+#include "attributes/apply_attributes.h"
+#include "attributes/face_colors.h"
+#include "attributes/node_kind.h"
+#include "attributes/node_values.h"
+#include "flt/face.h"
+#include "flt/light_point.h"
+#include "flt/output_file.h"
+#include "flt/vector.h"
+#include "flt/vertex.h"
+#include "plugin/scene_node.h"
+#include "plugin/tri_object.h"
+
+namespace {
+
+bool isLightDrawType(uint8_t drawType) {
+  return drawType == 8 || drawType == 9 || drawType == 10;
+}
+
+bool isOfKind(SceneNode* node, int wanted) {
+  int kind = 0;
+  return readNodeKind(node, true, &kind) && kind == wanted;
+}
+
+std::string quotedName(const SceneNode* node) {
+  const char* name = node->name();
+  return name ? "\"" + std::string(name) + "\"" : "an unnamed node";
+}
+
+}  // namespace
+
+void LightPointConverter::prepare(FltOutputFile& file, TimeValue t) {
+  time_ = t;
+  file_ = &file;
+  colors_ = file.components().colors;
+}
+
+int LightPointConverter::writeLightPoint(SceneNode* node) {
+  if (!node || !file_) return 0;
+  FltLightPoint record;
+  if (!isOfKind(node, FltLightPoint::kOpcode)) return 0;
+  if (!applyAttributes(node, &record)) return 0;
+  if (node->childCount() < 1) return 0;
+  writeLights(node, record);
+  return 1;
+}
+
+int LightPointConverter::writeLightString(SceneNode* node) {
+  if (!node || !file_ || !colors_) return 0;
+  FltFace record;
+  if (!isOfKind(node, FltFace::kOpcode)) return 0;
+  if (!readFaceColors(*node, record, *colors_)) return 0;
+  if (!isLightDrawType(record.drawType)) return 0;
+  if (node->childCount() < 1) return 0;
+  writeLights(node, record);
+  return 1;
+}
+
+void LightPointConverter::writeLights(SceneNode* node, FltRecordBase& record) {
+  file_->write(record);
+  FltVector vector;
+  double direction[3] = {vector.i, vector.j, vector.k};
+  if (readNodeVector(*node, direction)) {
+    vector.i = direction[0];
+    vector.j = direction[1];
+    vector.k = direction[2];
+    file_->write(vector);
+  }
+  file_->writePushLevel();
+  for (int i = 0; i < node->childCount(); ++i) addLightVertex(node, node->child(i));
+  // The pop flushes the collected vertices as one vertex list.
+  file_->writePopLevel();
+}
+
+void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
+  if (!child) return;
+  std::string type;
+  if (!child->userPropertyString("FltType", type) || type != kLightVertexType) return;
+  const Matrix3 toWorld = child->objectToWorld(time_);
+  TriObjectHandle tri(child->evalWorldState(time_).obj, time_);
+  if (!tri) return;
+  // The centre of the world-space box around the mesh; NaN coordinates never widen it.
+  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+  bool any = false;
+  for (const Point3& p : tri.mesh()->verts) {
+    const Point3 w = p * toWorld;
+    const double c[3] = {w.x, w.y, w.z};
+    if (c[0] != c[0] || c[1] != c[1] || c[2] != c[2]) continue;
+    for (int a = 0; a < 3; ++a) {
+      lo[a] = any ? std::min(lo[a], c[a]) : c[a];
+      hi[a] = any ? std::max(hi[a], c[a]) : c[a];
+    }
+    any = true;
+  }
+  if (!any) {
+    // A box with no point has no centre; writing one would place a light nowhere.
+    if (warn_)
+      warn_("light vertex " + quotedName(child) + " of " + quotedName(parent) +
+            " has no usable vertex; it is left out");
+    return;
+  }
+  FltVertex vertex;
+  vertex.x = (lo[0] + hi[0]) * 0.5;
+  vertex.y = (lo[1] + hi[1]) * 0.5;
+  vertex.z = (lo[2] + hi[2]) * 0.5;
+  file_->addVertex(vertex);
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The walk over the host's node tree: depth first, children in index order, each
+// node dispatched on its record kind to a handler, or to the default path that
+// writes a group around children and faces for geometry.
+//
+// Only a cancel or a failed write ends the walk early. A node whose geometry gives
+// no face is reported as a warning and the walk goes on; the default path runs
+// only after a handler that wrote nothing, so no node is ever written twice.
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "plugin/host_types.h"
+
+class FltRecordBase;
+class FltOutputFile;
+class HostInterface;
+class LightPointConverter;
+class SceneNode;
+
+// The centre of the union of the object-space boxes of the node's object and of every
+// descendant's (no node transform applied). False, and (0, 0, 0), when no node of the
+// subtree has an object with extent.
+bool lodCenter(SceneNode* node, TimeValue t, double center[3]);
+
+class NodeTraversal {
+ public:
+  // Writes the node's geometry as faces; answers the number of faces written.
+  using GeometryWriter = std::function<int(SceneNode* node)>;
+  using WarningSink = std::function<void(const std::string&)>;
+
+  // `host` may be null: then there is no progress and no cancel.
+  void prepare(FltOutputFile& file, HostInterface* host, TimeValue t, LightPointConverter& lights,
+               GeometryWriter geometry);
+  void setWarningSink(WarningSink sink) { warn_ = std::move(sink); }
+  void setAutoGroup(bool on) { autoGroup_ = on; }
+  bool autoGroup() const { return autoGroup_; }
+
+  // Counts the scene for the progress (root included) and restarts nodes done at 0.
+  void countScene(SceneNode* root);
+  int nodeTotal() const { return nodeTotal_; }
+  int nodesDone() const { return nodesDone_; }
+  // 1 for the node plus the counts of its children; 0 for null.
+  int subtreeCount(SceneNode* node);
+
+  // Each returns 1 on success and 0 once the walk has stopped.
+  int visitNode(SceneNode* node);
+  int visitChildren(SceneNode* node);
+  // 0 also when no handler took the node; then nothing was written.
+  int writeTypedNode(SceneNode* node);
+  int writeDefaultNode(SceneNode* node);
+
+  bool cancelled() const { return cancelled_; }
+  // After a cancel or a failed write nothing new is written; open levels still close.
+  bool stopped() const;
+
+ private:
+  int writeGroupNode(SceneNode* node);
+  int writeLodNode(SceneNode* node);
+  int writeSwitchNode(SceneNode* node);
+  int writeExternalRefNode(SceneNode* node);
+  int writeFaceNode(SceneNode* node);
+  // The record filled by the handler, its comment, and the children one level down.
+  int writeWithChildren(SceneNode* node, FltRecordBase& record);
+  int writeGeometry(SceneNode* node);
+  void commentStep(SceneNode* node);
+  void reportProgress();
+  void warn(const std::string& text);
+
+  FltOutputFile* file_ = nullptr;
+  HostInterface* host_ = nullptr;
+  TimeValue time_ = 0;
+  LightPointConverter* lights_ = nullptr;
+  GeometryWriter geometry_;
+  WarningSink warn_;
+  bool autoGroup_ = true;
+  bool cancelled_ = false;
+  int nodeTotal_ = 0;
+  int nodesDone_ = 0;
+  std::unordered_map<const SceneNode*, int> counts_;
+};

@@ -1,0 +1,248 @@
+// The export driver: whole exports of small in-memory scenes read back record by
+// record, the options from the FLT_HEADER node and the dialog seam, progress and
+// cancel, and every way an export fails.
+#include "plugin/open_zorvel.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "flt/header.h"
+#include "flt/lod.h"
+#include "host/memory_object.h"
+#include "host/mesh_builders.h"
+#include "host/test_host.h"
+#include "options/export_options.h"
+#include "tests/convert/export_test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+Mesh triangle(float x = 0) {
+  return makeTriangleMesh({x, 0, 0}, {x + 1, 0, 0}, {x, 1, 0});
+}
+
+// What the mesh converter writes for a node of one triangle (its triangle path).
+Tokens triangleNode(const std::string& name, int n) {
+  const std::string id = std::to_string(n);
+  return {"OBJECT o" + id, "LONG_ID " + name, "PUSH", "FACE f" + id, "LONG_ID " + name + "_f0",
+          "PUSH",          "VERTEX_LIST 3",   "POP",  "POP"};
+}
+
+Tokens join(std::initializer_list<Tokens> parts) {
+  Tokens all;
+  for (const Tokens& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+class ThrowingHost : public TestHost {
+ public:
+  using TestHost::TestHost;
+  bool getCancel() override { throw std::runtime_error("the host went away"); }
+};
+
+class OpenZorvelTest : public ::testing::Test {
+ protected:
+  int exportTo(const std::string& name, bool suppressPrompts = true) {
+    path_ = dir_.path() + "/" + name;
+    return exporter_.doExport(path_.c_str(), &ei_, &host_, suppressPrompts);
+  }
+  std::vector<std::string> filesInDir() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path()))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  ExportWorkDir dir_;
+  MemoryScene scene_;
+  TestHost host_{scene_};
+  TestExportInterface ei_;
+  OpenZorvel exporter_;
+  std::string path_;
+};
+
+TEST(ExportOptionsTest, DefaultsAreTheHeaderDefaultsAndSurviveTheRoundTrip) {
+  ExportOptions options;
+  EXPECT_EQ(options.version, 1540);
+  EXPECT_EQ(options.upperLambertLatitude, 45.0);
+  EXPECT_TRUE(options.autoGroup && options.autoObject && options.copyTextures);
+  options.units = 4;
+  options.originLongitude = 151.25;
+  options.lowerLambertLatitude = -5;
+  FltHeader header;
+  optionsToHeader(options, header);
+  ExportOptions back;
+  back.originLongitude = 0;
+  headerToOptions(header, back);
+  EXPECT_EQ(back.units, 4);
+  EXPECT_EQ(back.originLongitude, 151.25);
+  EXPECT_EQ(back.lowerLambertLatitude, -5.0);
+}
+
+TEST_F(OpenZorvelTest, ExportsASmallSceneRecordByRecord) {
+  MemoryNode& lod = scene_.addNode("lod").addProperty("FltType", "FLT_LOD");
+  lod.addProperty("FltLodMax", "250");
+  scene_.addNode("near", lod).setMesh(triangle());
+  MemoryNode& head = scene_.addNode("lights").setObject(makeHelperObject());
+  MemoryNode& lp = scene_.addNode("lp", head).addProperty("FltType", "FLT_LIGHT_POINT");
+  lp.addProperty("FltLtPtIntensity", "1");
+  scene_.addNode("v", lp).addProperty("FltType", "FltLightVtx").setMesh(triangle(3));
+  scene_.addNode("empty").setMesh(Mesh());
+  scene_.addNode("after").setMesh(triangle(6));
+
+  ASSERT_EQ(exportTo("scene.flt"), 1) << (ei_.errors.empty() ? "" : ei_.errors[0]);
+  const FltReadBack out = readBackFlt(path_);
+  EXPECT_EQ(out.tokens, join({{"LOD lod", "COMMENT ", "PUSH"},
+                              triangleNode("near", 1),
+                              {"POP"},
+                              {"GROUP g2", "LONG_ID lights", "PUSH", "LIGHT_POINT lp1", "PUSH",
+                               "VERTEX_LIST 1", "POP", "POP"},
+                              triangleNode("after", 2)}));
+  EXPECT_EQ(out.parse<FltLod>(0).switchOutDistance, 250.0);
+  const std::vector<FltVertex> corners = out.listVertices(out.indexOf("VERTEX_LIST 3"));
+  ASSERT_EQ(corners.size(), 3u);
+  EXPECT_EQ(corners[1].x, 1.0);
+  EXPECT_EQ(out.header.formatRevision, 1540);
+  EXPECT_TRUE(ei_.errors.empty());
+  ASSERT_EQ(ei_.warnings.size(), 1u);
+  EXPECT_NE(ei_.warnings[0].find("\"empty\""), std::string::npos);
+  ASSERT_FALSE(host_.progress().empty());
+  EXPECT_EQ(host_.progress().front().kind, TestHost::ProgressEvent::kStart);
+  EXPECT_EQ(host_.progress().front().title, "Exporting OpenFlight...");
+  EXPECT_EQ(host_.progress().back().kind, TestHost::ProgressEvent::kEnd);
+  // 8 nodes with the root, which is never done; the default-path dummy counts itself
+  // before its children.
+  EXPECT_EQ(host_.progressPercents(), (std::vector<int>{12, 25, 62, 62, 75, 87}));
+  EXPECT_EQ(filesInDir(), (Tokens{"scene.flt"}));
+}
+
+// The three switches reach the walk, the mesh converter and the texture source, whose
+// warnings reach the export interface.
+TEST_F(OpenZorvelTest, SwitchesAndTextureWarningsReachTheConverters) {
+  MemoryStandardMaterial& material = scene_.addStandardMaterial("m");
+  material.diffuseMap = &scene_.addBitmapTexture(dir_.path() + "/missing.png");
+  MemoryNode& box = scene_.addNode("box").setMesh(makeBox({0, 0, 0}, {1, 1, 1}));
+  box.setMaterial(&material);
+  scene_.addNode("kid", box).setMesh(triangle());
+
+  ASSERT_EQ(exportTo("on.flt"), 1);
+  FltReadBack out = readBackFlt(path_);
+  EXPECT_EQ(Tokens(out.tokens.begin(), out.tokens.begin() + 5),
+            (Tokens{"GROUP g2", "LONG_ID box_g", "PUSH", "OBJECT box", "PUSH"}));
+  ASSERT_EQ(ei_.warnings.size(), 1u);
+  EXPECT_NE(ei_.warnings[0].find("missing.png"), std::string::npos);
+
+  exporter_.options().autoGroup = false;
+  exporter_.options().autoObject = false;
+  ASSERT_EQ(exportTo("off.flt"), 1);
+  out = readBackFlt(path_);
+  EXPECT_EQ(out.tokens.front(), "FACE f1");
+  EXPECT_EQ(out.count("OBJECT box") + out.count("GROUP g2"), 0u);
+}
+
+TEST_F(OpenZorvelTest, SceneOfOnlyTheRootWritesTheFrame) {
+  ASSERT_EQ(exportTo("empty.flt"), 1);
+  EXPECT_TRUE(readBackFlt(path_).tokens.empty());
+  ASSERT_EQ(host_.progress().size(), 2u);
+  EXPECT_EQ(host_.progress()[1].kind, TestHost::ProgressEvent::kEnd);
+}
+
+TEST_F(OpenZorvelTest, HeaderNodeSetsTheOptionsAndTheDialogSeesThem) {
+  MemoryNode& holder = scene_.addNode("holder").setObject(makeHelperObject());
+  scene_.addNode("FLT_HEADER", holder)
+      .setObject(makeHelperObject())
+      .addProperty("FltVersion", "OpenFlight_15.2")
+      .addProperty("FltUnits", "Feet")
+      .addProperty("FltOriginLat", "12.5");
+  // Prompts suppressed: only the revision reaches the header.
+  ASSERT_EQ(exportTo("quiet.flt"), 1);
+  FltReadBack out = readBackFlt(path_);
+  EXPECT_EQ(out.header.formatRevision, 1520);
+  EXPECT_EQ(out.header.vertexUnits, 0);
+  EXPECT_EQ(out.header.originLat, 0.0);
+  EXPECT_EQ(exporter_.options().units, 4);
+
+  // With prompts and no dialog installed, the same.
+  ASSERT_EQ(exportTo("nodialog.flt", false), 1);
+  EXPECT_EQ(readBackFlt(path_).header.vertexUnits, 0);
+
+  int shown = 0;
+  exporter_.setOptionsDialog([&](OpenZorvel& z, ExportInterface&) {
+    ++shown;
+    EXPECT_EQ(z.options().units, 4);
+    z.options().ellipsoid = 2;
+    return true;
+  });
+  ASSERT_EQ(exportTo("dialog.flt", false), 1);
+  out = readBackFlt(path_);
+  EXPECT_EQ(out.header.vertexUnits, 4);
+  EXPECT_EQ(out.header.ellipsoid, 2);
+  EXPECT_EQ(out.header.originLat, 12.5);
+  EXPECT_EQ(shown, 1);
+
+  exporter_.setOptionsDialog([](OpenZorvel&, ExportInterface&) { return false; });
+  TestHost fresh(scene_);
+  path_ = dir_.path() + "/cancelled.flt";
+  EXPECT_EQ(exporter_.doExport(path_.c_str(), &ei_, &fresh, false), 1);
+  EXPECT_FALSE(fs::exists(path_));
+  EXPECT_TRUE(fresh.progress().empty());
+}
+
+TEST_F(OpenZorvelTest, CancelAfterTheFirstOfThreeRootChildren) {
+  for (int i = 0; i < 3; ++i) scene_.addNode("t" + std::to_string(i)).setMesh(triangle(i * 2));
+  host_.cancelOnQuery(1);
+  ASSERT_EQ(exportTo("cancel.flt"), 1);
+  EXPECT_EQ(readBackFlt(path_).tokens, triangleNode("t0", 1));
+  EXPECT_EQ(host_.progressPercents(), (std::vector<int>{25}));
+  ASSERT_EQ(ei_.warnings.size(), 1u);
+  EXPECT_NE(ei_.warnings[0].find("cancelled after 1 of 3 nodes"), std::string::npos);
+}
+
+TEST_F(OpenZorvelTest, UnopenablePathFailsNamingIt) {
+  scene_.addNode("t").setMesh(triangle());
+  path_ = dir_.path() + "/missing/dir/out.flt";
+  EXPECT_EQ(exporter_.doExport(path_.c_str(), &ei_, &host_, true), 0);
+  ASSERT_EQ(ei_.errors.size(), 1u);
+  EXPECT_EQ(ei_.errors[0].rfind("cannot open " + path_, 0), 0u) << ei_.errors[0];
+  EXPECT_TRUE(host_.progress().empty());
+}
+
+// The final rename onto a directory fails: the export fails, and nothing is left behind.
+TEST_F(OpenZorvelTest, FailureAtCloseFailsTheExport) {
+  scene_.addNode("t").setMesh(triangle());
+  fs::create_directories(dir_.path() + "/taken.flt/inside");
+  EXPECT_EQ(exportTo("taken.flt"), 0);
+  ASSERT_EQ(ei_.errors.size(), 1u);
+  EXPECT_NE(ei_.errors[0].find(path_), std::string::npos);
+  EXPECT_EQ(filesInDir(), (Tokens{"taken.flt"}));
+  EXPECT_EQ(host_.progress().back().kind, TestHost::ProgressEvent::kEnd);
+}
+
+TEST_F(OpenZorvelTest, ExceptionDiscardsTheFileAndKeepsThePreviousOne) {
+  scene_.addNode("t").setMesh(triangle());
+  const std::string previous = dir_.path() + "/out.flt";
+  std::ofstream(previous) << "previous";
+  ThrowingHost host(scene_);
+  EXPECT_EQ(exporter_.doExport(previous.c_str(), &ei_, &host, true), 0);
+  ASSERT_EQ(ei_.errors.size(), 1u);
+  EXPECT_NE(ei_.errors[0].find("the host went away"), std::string::npos);
+  EXPECT_EQ(host.progress().back().kind, TestHost::ProgressEvent::kEnd);
+  EXPECT_EQ(filesInDir(), (Tokens{"out.flt"}));
+  std::ifstream in(previous);
+  std::string text;
+  in >> text;
+  EXPECT_EQ(text, "previous");
+
+  // The exporter is fit for the next export.
+  ei_.errors.clear();
+  EXPECT_EQ(exportTo("next.flt"), 1);
+  EXPECT_EQ(readBackFlt(path_).tokens, triangleNode("t", 1));
+}
+
+}  // namespace
