@@ -241,6 +241,11 @@ bool MeshConverter::addCorner(int triangle, int corner) {
         const RNormal& rn = mesh_->getRNormal(static_cast<int>(p), i);
         if (rn.smGroup == tri.smGroup) normal = &rn.normal;
       }
+      // The host keeps merged groups as their union, which no single group equals.
+      for (int i = 0; i < k && !normal; ++i) {
+        const RNormal& rn = mesh_->getRNormal(static_cast<int>(p), i);
+        if ((rn.smGroup & tri.smGroup) != 0) normal = &rn.normal;
+      }
     }
   }
   if (normal) {

@@ -157,6 +157,20 @@ TEST(MeshConverter, NormalsFollowSmoothingGroups) {
   for (const FltVertex& v : corners[5]) EXPECT_FALSE(v.hasNormal());
 }
 
+TEST(MeshConverter, MergedSmoothingGroupsStillGiveTheirFacesANormal) {
+  // At vertex 0 groups 1 and 3 overlap and are merged into one normal whose
+  // groups (3) equal neither face's; group 4 keeps a second normal there.
+  ConverterExport ex;
+  Mesh m;
+  m.verts = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-1, -1, 0}};
+  m.faces = {tri(0, 1, 2, 1), tri(1, 0, 3, 3), tri(0, 3, 4, 4)};
+  EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("n").setMesh(m)), 3);
+  auto corners = writtenCorners(ex.finish());
+  ASSERT_EQ(corners.size(), 3u);
+  for (const auto& face : corners)
+    for (const FltVertex& v : face) EXPECT_TRUE(v.hasNormal());
+}
+
 // On both paths, plain, mirrored, rotated and scaled: positions in world space and
 // a written winding that agrees with the written normals.
 TEST(MeshConverter, WindingAndNormalsAgreeUnderAnyTransform) {
