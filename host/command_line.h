@@ -1,0 +1,49 @@
+#pragma once
+// The zorvel command line: INPUT, OUTPUT and the options that stand in for the
+// modelling host's export settings and its options dialog.
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "host/scene_loader.h"
+#include "plugin/export_interface.h"
+
+struct CommandLine {
+  std::string input;
+  std::string output;
+  // The host's suppress-prompts flag: no options dialog at all.
+  bool noPrompt = false;
+  // As given with --dialog; absent means the default rule (chooseDialogView).
+  std::optional<DialogView> dialog;
+  // Typed into the batch dialog; absent fields keep what the dialog shows.
+  DialogFieldValues fields;
+  UpAxis upAxis = UpAxis::kAuto;
+  bool quiet = false;
+};
+
+struct ParsedCommandLine {
+  CommandLine args;
+  // -1 to go on with the export; otherwise the exit status to end with at once
+  // (0 after --help, 2 after bad usage, which has been reported on `err`).
+  int exitStatus = -1;
+};
+
+ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                   std::ostream& err);
+
+bool hasDialogFields(const DialogFieldValues& fields);
+
+// What the process runs in, for the default dialog view.
+struct ConsoleState {
+  bool hasDisplay = false;
+  bool stdinIsTerminal = false;
+  bool stderrIsTerminal = false;
+
+  static ConsoleState current();
+};
+
+// The window with a display and a terminal, the terminal form on a terminal alone,
+// batch otherwise. Dialog fields given without --dialog ask for batch, the only
+// view that types them.
+DialogView chooseDialogView(const CommandLine& args, const ConsoleState& console);

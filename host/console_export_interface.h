@@ -1,0 +1,41 @@
+#pragma once
+// The export interface of the zorvel command: the dialog view and batch values
+// from the command line, and the exporter's messages printed on standard error.
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "plugin/export_interface.h"
+
+class ConsoleExportInterface : public ExportInterface {
+ public:
+  ConsoleExportInterface(DialogView view, DialogFieldValues values, std::ostream& err)
+      : view_(view), values_(std::move(values)), err_(err) {}
+
+  // Called before each message, to end a progress bar drawn on the same line.
+  void setBeforeMessage(std::function<void()> hook) { beforeMessage_ = std::move(hook); }
+
+  DialogView dialogView() const override { return view_; }
+  const DialogFieldValues& batchValues() const override { return values_; }
+
+  void error(const std::string& text) override;
+  void warning(const std::string& text) override;
+  void usageError(const std::string& text) override;
+
+  int errorCount() const { return errors_; }
+  int warningCount() const { return warnings_; }
+  // The export could not start with what the command line gave: exit status 2.
+  bool usageFailed() const { return usageFailed_; }
+
+ private:
+  void print(const char* prefix, const std::string& text);
+
+  DialogView view_;
+  DialogFieldValues values_;
+  std::ostream& err_;
+  std::function<void()> beforeMessage_;
+  int errors_ = 0;
+  int warnings_ = 0;
+  bool usageFailed_ = false;
+};

@@ -1,0 +1,77 @@
+#pragma once
+// The host of the zorvel command: the loaded scene, a progress bar on standard
+// error, Ctrl-C as the user's cancel, and the scene's bitmap manager.
+
+#include <ostream>
+#include <string>
+
+#include "host/memory_scene.h"
+#include "plugin/host_interface.h"
+
+// The progress bar. On a terminal it is redrawn in place, and only when the
+// percentage changes; elsewhere (a pipe, a log) it prints one plain line at the
+// start and at each quarter, so a long export never floods the log.
+class ProgressDisplay {
+ public:
+  ProgressDisplay(std::ostream& out, bool terminal, bool quiet)
+      : out_(out), terminal_(terminal), quiet_(quiet) {}
+
+  void start(const std::string& title);
+  void update(int percent);
+  void end();
+  // Ends a bar drawn on the terminal's current line, so that a message gets a line
+  // of its own; the next update draws the bar again.
+  void breakLine();
+
+  bool running() const { return running_; }
+
+ private:
+  void draw();
+  void printLine();
+
+  std::ostream& out_;
+  bool terminal_;
+  bool quiet_;
+  bool running_ = false;
+  bool drawn_ = false;  // a bar stands on the current terminal line
+  std::string title_;
+  int percent_ = 0;
+  int printedQuarter_ = -1;
+  int printedPercent_ = -1;
+};
+
+class ConsoleHost : public HostInterface {
+ public:
+  ConsoleHost(MemoryScene& scene, ProgressDisplay& progress) : scene_(scene), progress_(progress) {}
+  // Gives SIGINT back to its previous handler if an export is still running.
+  ~ConsoleHost() override;
+  ConsoleHost(const ConsoleHost&) = delete;
+  ConsoleHost& operator=(const ConsoleHost&) = delete;
+
+  SceneNode* rootNode() override { return &scene_.root(); }
+  // Ctrl-C cancels from here until progressEnd; a second Ctrl-C ends the process.
+  void progressStart(const char* title, bool showBar, ProgressWork work, void* arg) override;
+  void progressUpdate(int percent, bool showPercent = true, const char* title = nullptr) override;
+  void progressEnd() override;
+  bool getCancel() override;
+  BitmapManager* bitmapManager() override { return &scene_.bitmapManager(); }
+
+  // Whether the export got as far as its progress display (it does not after a
+  // cancelled dialog or an output that cannot be opened).
+  bool progressStarted() const { return progressStarted_; }
+  // The exporter updates the progress once after each node it has written in
+  // full, so the count of updates is the count of such nodes.
+  int nodesFinished() const { return updates_; }
+  // Whether Ctrl-C came during the export.
+  bool interrupted() const;
+
+ private:
+  void catchInterrupt();
+  void releaseInterrupt();
+
+  MemoryScene& scene_;
+  ProgressDisplay& progress_;
+  bool progressStarted_ = false;
+  bool catching_ = false;
+  int updates_ = 0;
+};

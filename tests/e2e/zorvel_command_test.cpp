@@ -1,0 +1,356 @@
+// The zorvel program run as a user runs it: scenes written here, exported in a
+// working directory of their own, the files checked with fltdump and, where it is
+// installed, loaded by OpenSceneGraph's osgconv.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/convert/export_test_support.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBin = ZORVEL_BIN_DIR;
+
+// A program run with its standard output and error read through pipes.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    int outPipe[2], errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+      posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> envText(env);
+    for (char** e = environ; *e; ++e) envText.push_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    // Ctrl-C reaches the program even when this test runs with SIGINT ignored.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    if (posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0)
+      pid_ = -1;
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    outFd_ = outPipe[0];
+    errFd_ = errPipe[0];
+  }
+  ~Child() {
+    if (pid_ > 0) finish();
+  }
+
+  bool started() const { return pid_ > 0; }
+
+  // Reads both streams until `text` shows on standard error, or both have ended.
+  bool waitForErr(const std::string& text) {
+    while (err.find(text) == std::string::npos)
+      if (!readSome()) return false;
+    return true;
+  }
+  void signal(int sig) { kill(pid_, sig); }
+
+  // Reads the rest and reaps the program: its exit status, or 128 + a signal.
+  int finish() {
+    while (readSome()) {
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  std::string out;
+  std::string err;
+
+ private:
+  bool readSome() {
+    pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+    if (outFd_ < 0 && errFd_ < 0) return false;
+    if (poll(fds, 2, -1) < 0) return errno == EINTR;
+    char buffer[65536];
+    for (auto [fd, text] : {std::pair{&outFd_, &out}, std::pair{&errFd_, &err}}) {
+      if (*fd < 0) continue;
+      const pollfd& p = fd == &outFd_ ? fds[0] : fds[1];
+      if (!(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      const ssize_t n = read(*fd, buffer, sizeof buffer);
+      if (n > 0) {
+        text->append(buffer, size_t(n));
+      } else {
+        close(*fd);
+        *fd = -1;
+      }
+    }
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int outFd_ = -1;
+  int errFd_ = -1;
+};
+
+struct RunResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+RunResult run(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+  Child child(args, env);
+  EXPECT_TRUE(child.started()) << args[0];
+  const int status = child.finish();
+  return {status, child.out, child.err};
+}
+
+RunResult zorvel(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+  args.insert(args.begin(), kBin + "/zorvel");
+  return run(args, env);
+}
+
+size_t countMatches(const std::string& text, const std::regex& pattern) {
+  return size_t(std::distance(std::sregex_iterator(text.begin(), text.end(), pattern),
+                              std::sregex_iterator()));
+}
+
+// Polygons of an .osgt file, from the primitive sets of its geometries: separate
+// triangles and quads by their vertex count, and one polygon per fan, strip or
+// polygon set (or per length of a DrawArrayLengths).
+size_t osgtPolygons(const std::string& text) {
+  enum Kind { kNone, kArrays, kLengths, kElements } kind = kNone;
+  std::string mode;
+  size_t polygons = 0;
+  auto perMode = [&](size_t vertices) {
+    return mode == "TRIANGLES" ? vertices / 3 : mode == "QUADS" ? vertices / 4 : 1;
+  };
+  std::istringstream lines(text);
+  std::string word;
+  while (lines >> word) {
+    // A primitive set's own buffer object sits inside it.
+    if (word.rfind("osg::", 0) == 0 && word.find("BufferObject") == std::string::npos) {
+      kind = word == "osg::DrawArrays"                 ? kArrays
+             : word == "osg::DrawArrayLengths"         ? kLengths
+             : word.rfind("osg::DrawElements", 0) == 0 ? kElements
+                                                       : kNone;
+    } else if (kind != kNone && word == "Mode") {
+      lines >> mode;
+    } else if (kind == kArrays && word == "Count") {
+      size_t n = 0;
+      lines >> n;
+      polygons += perMode(n);
+      kind = kNone;
+    } else if ((kind == kElements || kind == kLengths) && word == "vector") {
+      size_t n = 0;
+      lines >> n;
+      polygons += kind == kLengths ? n : perMode(n);
+      kind = kNone;
+    }
+  }
+  return polygons;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// `count` unit boxes, each an object of its own named b0, b1 ...
+void writeBoxes(const std::string& path, int count) {
+  std::ostringstream obj;
+  for (int i = 0; i < count; ++i) {
+    obj << "o b" << i << '\n';
+    const int x = (i % 150) * 2, y = (i / 150) * 2;
+    for (int c = 0; c < 8; ++c)
+      obj << "v " << x + (c >> 2 & 1) << ' ' << y + (c >> 1 & 1) << ' ' << (c & 1) << '\n';
+    static const int kQuads[6][4] = {{1, 3, 4, 2}, {5, 6, 8, 7}, {1, 2, 6, 5},
+                                     {3, 7, 8, 4}, {1, 5, 7, 3}, {2, 4, 8, 6}};
+    for (const auto& q : kQuads)
+      obj << "f " << i * 8 + q[0] << ' ' << i * 8 + q[1] << ' ' << i * 8 + q[2] << ' '
+          << i * 8 + q[3] << '\n';
+  }
+  writeFile(path, obj.str());
+}
+
+size_t lineCount(const std::string& text) {
+  return size_t(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(ZorvelCommandTest, ExportsAnObjSceneThatFltdumpAndOpenSceneGraphAccept) {
+  ExportWorkDir dir;
+  // A box, a triangle and a pentagon that meets nothing else.
+  writeBoxes("scene.obj", 1);
+  std::ofstream("scene.obj", std::ios::app) << "o tri\nv 5 0 0\nv 6 0 0\nv 5 1 0\nf 9 10 11\n"
+                                            << "o penta\nv 8 0 0\nv 9 0 0\nv 9.3 1 0\n"
+                                            << "v 8.5 1.6 0\nv 7.7 1 0\nf 12 13 14 15 16\n";
+
+  const RunResult exported = zorvel({"--dialog=batch", "--format", "15.4", "--units", "Feet",
+                                     "--no-copy-textures", "scene.obj", "sub/../scene.flt"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.err.find("zorvel:"), std::string::npos) << exported.err;
+  EXPECT_NE(exported.err.find("Exporting OpenFlight..."), std::string::npos);
+
+  EXPECT_EQ(run({kBin + "/fltdump", "--check", "scene.flt"}).status, 0);
+  const RunResult dump = run({kBin + "/fltdump", "scene.flt"});
+  ASSERT_EQ(dump.status, 0);
+  EXPECT_NE(dump.out.find("revision=1540"), std::string::npos);
+  EXPECT_NE(dump.out.find("units=4(Feet)"), std::string::npos) << dump.out.substr(0, 200);
+  // Six quads, the triangle, the pentagon.
+  const size_t faces = countMatches(dump.out, std::regex("FLT_FACE "));
+  EXPECT_EQ(faces, 8u);
+
+  if (!fs::exists("/usr/bin/osgconv")) GTEST_SKIP() << "osgconv is not installed";
+  const RunResult osg = run({"/usr/bin/osgconv", "scene.flt", "scene.osgt"});
+  ASSERT_EQ(osg.status, 0) << osg.err;
+  EXPECT_EQ(osgtPolygons(readFile("scene.osgt")), faces);
+}
+
+TEST(ZorvelCommandTest, UnreadableInputIsOneLineNamingTheFileAndLeavesTheOutputAlone) {
+  ExportWorkDir dir;
+  writeFile("notes.txt", "Shopping list: eggs, flour, milk.\n");
+  // Binary PLY whose header promises 100 vertices and 50 faces; 6 bytes follow.
+  writeFile("cut.ply",
+            "ply\nformat binary_little_endian 1.0\nelement vertex 100\nproperty float x\n"
+            "property float y\nproperty float z\nelement face 50\n"
+            "property list uchar int vertex_indices\nend_header\n" +
+                std::string("\0\0\x80\x3f\0\0", 6));
+  // Binary STL whose header promises 500 triangles.
+  writeFile("cut.stl", std::string(80, ' ') + std::string("\xF4\x01\0\0", 4) + std::string(60, 0));
+  writeFile("kept.flt", "the previous export");
+
+  for (const std::string input : {"notes.txt", "cut.ply", "cut.stl", "missing.obj"}) {
+    SCOPED_TRACE(input);
+    const RunResult r = zorvel({"--dialog=batch", input, "new.flt"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+    EXPECT_EQ(r.err.rfind("zorvel: cannot load " + input + ": ", 0), 0u) << r.err;
+    EXPECT_FALSE(fs::exists("new.flt"));
+
+    EXPECT_EQ(zorvel({"--dialog=batch", input, "kept.flt"}).status, 2);
+    EXPECT_EQ(readFile("kept.flt"), "the previous export");
+  }
+  // Not even a temporary file was made.
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator("."))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"cut.ply", "cut.stl", "kept.flt", "notes.txt"}));
+}
+
+TEST(ZorvelCommandTest, BadUsageExitsTwoWithoutWritingAnything) {
+  ExportWorkDir dir;
+  writeBoxes("box.obj", 1);
+  const std::vector<std::vector<std::string>> cases = {
+      {"--dialog=batch", "--format", "99.9", "box.obj", "out.flt"},
+      {"--dialog=batch", "--origin-lat", "north of here", "box.obj", "out.flt"},
+      {"--no-prompt", "--units", "Feet", "box.obj", "out.flt"},
+      {"--dialog=terminal", "--no-auto-group", "box.obj", "out.flt"},
+      {"--dialog=window", "box.obj", "out.flt"},
+      {"--up-axis=x", "box.obj", "out.flt"},
+      {"--bogus", "box.obj", "out.flt"},
+      {"box.obj"},
+      {"--dialog=batch", "box.obj", "out.xyz"},
+  };
+  for (const auto& args : cases) {
+    std::string line;
+    for (const std::string& a : args) line += a + ' ';
+    SCOPED_TRACE(line);
+    const RunResult r = zorvel(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_FALSE(fs::exists("out.flt"));
+    EXPECT_FALSE(fs::exists("out.xyz"));
+  }
+  const RunResult noExporter = zorvel({"--dialog=batch", "box.obj", "out.xyz"});
+  EXPECT_NE(noExporter.err.find("no exporter for .xyz files"), std::string::npos) << noExporter.err;
+  const RunResult noPlugin = zorvel({"box.obj", "out.flt"}, {"ZORVEL_PLUGIN_DIR=" + dir.path()});
+  EXPECT_EQ(noPlugin.status, 2);
+  EXPECT_NE(noPlugin.err.find("cannot load " + dir.path() + "/zorvel.dle"), std::string::npos)
+      << noPlugin.err;
+
+  // The same switches are taken where they belong, in upper-case extensions too.
+  EXPECT_EQ(zorvel({"--no-prompt", "--quiet", "box.obj", "OUT.FLT"}).status, 0);
+  EXPECT_TRUE(fs::exists("OUT.FLT"));
+}
+
+TEST(ZorvelCommandTest, OutputInAMissingFolderFailsNamingIt) {
+  ExportWorkDir dir;
+  writeBoxes("box.obj", 1);
+  const RunResult r = zorvel({"--no-prompt", "box.obj", "nowhere/out.flt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(dir.path() + "/nowhere/out.flt"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists("nowhere"));
+}
+
+TEST(ZorvelCommandTest, CancelledDialogExitsZeroWritingNothing) {
+  ExportWorkDir dir;
+  writeBoxes("box.obj", 1);
+  // The terminal form reads the end of input as Cancel.
+  const RunResult r = zorvel({"--dialog=terminal", "box.obj", "out.flt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("cancelled; nothing written"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists("out.flt"));
+}
+
+TEST(ZorvelCommandTest, CtrlCClosesABalancedFileAndSaysHowManyNodesItHolds) {
+  ExportWorkDir dir;
+  constexpr int kBoxes = 20000;
+  writeBoxes("city.obj", kBoxes);
+
+  Child child({kBin + "/zorvel", "--dialog=batch", "city.obj", "city.flt"});
+  ASSERT_TRUE(child.started());
+  // The handler is in place once the progress shows.
+  ASSERT_TRUE(child.waitForErr("Exporting OpenFlight...")) << child.err;
+  child.signal(SIGINT);
+  const int status = child.finish();
+  ASSERT_EQ(status, 130) << child.err;
+  // Not on a terminal: a few plain progress lines, never one per node.
+  EXPECT_LE(countMatches(child.err, std::regex("Exporting OpenFlight")), 5u) << child.err;
+
+  std::smatch said;
+  ASSERT_TRUE(
+      std::regex_search(child.err, said, std::regex(R"(interrupted: wrote (\d+) of (\d+) nodes)")))
+      << child.err;
+  const size_t written = std::stoul(said[1]);
+  EXPECT_EQ(said[2], std::to_string(kBoxes));
+  EXPECT_LT(written, size_t(kBoxes));
+
+  EXPECT_EQ(run({kBin + "/fltdump", "--check", "city.flt"}).status, 0);
+  const RunResult dump = run({kBin + "/fltdump", "city.flt"});
+  EXPECT_EQ(countMatches(dump.out, std::regex("FLT_OBJECT ")), written);
+  EXPECT_EQ(countMatches(dump.out, std::regex("FLT_FACE ")), written * 6);
+}
+
+}  // namespace
