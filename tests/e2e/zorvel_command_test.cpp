@@ -354,3 +354,51 @@ TEST(ZorvelCommandTest, CtrlCClosesABalancedFileAndSaysHowManyNodesItHolds) {
 }
 
 }  // namespace
+
+// Other tools' scenes: every one Assimp reads must export to a sound file that
+// OpenSceneGraph loads with one polygon per face written.
+TEST(ZorvelCommandTest, AssimpSampleScenesExportSoundFiles) {
+  const fs::path models = "/usr/share/assimp/models";
+  if (!fs::exists(models)) GTEST_SKIP() << "assimp-testmodels is not installed";
+  const bool haveOsg = fs::exists("/usr/bin/osgconv");
+  const std::vector<std::string> extensions = {".fbx", ".gltf", ".glb", ".obj",
+                                               ".3ds", ".ase",  ".dae"};
+  std::vector<fs::path> scenes;
+  for (const auto& entry : fs::recursive_directory_iterator(models)) {
+    std::string ext = entry.path().extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+    // The invalid/ folder holds files made to exhaust a reader's memory.
+    if (entry.is_regular_file() && entry.path().string().find("/invalid/") == std::string::npos &&
+        std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
+      scenes.push_back(entry.path());
+  }
+  std::sort(scenes.begin(), scenes.end());
+  ASSERT_FALSE(scenes.empty());
+
+  ExportWorkDir dir;
+  size_t exported = 0;
+  for (const fs::path& scene : scenes) {
+    SCOPED_TRACE(scene.string());
+    fs::remove("out.flt");
+    const RunResult result = zorvel({"--no-prompt", "--quiet", scene.string(), "out.flt"});
+    if (result.status == 2) {
+      // Assimp refused the file: one line naming it, and no output.
+      EXPECT_NE(result.err.find(scene.string()), std::string::npos) << result.err;
+      EXPECT_FALSE(fs::exists("out.flt"));
+      continue;
+    }
+    ASSERT_EQ(result.status, 0) << result.err;
+    ++exported;
+    EXPECT_EQ(run({kBin + "/fltdump", "--check", "out.flt"}).status, 0);
+    if (!haveOsg) continue;
+    const RunResult dump = run({kBin + "/fltdump", "out.flt"});
+    const size_t faces = countMatches(dump.out, std::regex("FLT_FACE "));
+    fs::remove("out.osgt");
+    const RunResult osg = run({"/usr/bin/osgconv", "out.flt", "out.osgt"});
+    ASSERT_EQ(osg.status, 0) << osg.err;
+    // The loader splits a non-convex face into triangles, so it may count more.
+    EXPECT_GE(osgtPolygons(readFile("out.osgt")), faces);
+  }
+  // Most samples are sound scenes; only the deliberately broken ones are refused.
+  EXPECT_GT(exported, scenes.size() / 2);
+}
