@@ -41,8 +41,8 @@ mb() { awk -v k="$1" 'BEGIN { if (k == "-") print "-"; else printf "%.1f", k / 1
 printf '%-8s %6s %9s %9s %9s %9s %9s %9s %7s %9s %9s\n' \
   scene size "import s" "import MB" "export s" "export MB" "output MB" "exp/imp" memory "growth" "imp grow"
 status=0
-for spec in "terrain 495 700 990" "city 10000 20000 40000"; do
-  read -r scene half full double <<<"$spec"
+for plan in "terrain 495 700 990" "city 10000 20000 40000"; do
+  read -r scene half full double <<<"$plan"
   declare -A export_s=() import_s=()
   for size in $half $full $double; do
     obj=$work/$scene-$size.obj
