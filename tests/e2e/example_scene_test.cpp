@@ -1,10 +1,7 @@
 // The example town scene (examples/town.gltf) exported through the zorvel program,
 // then read back record by record with the records' own parse side: every part of
 // the property vocabulary that the scene carries must reach its record.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +30,7 @@
 #include "flt/texture.h"
 #include "flt/vector.h"
 #include "flt/vertex.h"
+#include "tests/e2e/child_process.h"
 #include "textures/texture_attr.h"
 
 namespace fs = std::filesystem;
@@ -41,28 +39,6 @@ namespace {
 
 constexpr uint16_t kPush = 10, kPop = 11, kPushSubface = 19, kPopSubface = 20;
 constexpr uint16_t kComment = 31, kVertexList = 72, kVertexPalette = 67;
-
-// Runs a program in `dir` with its output in files there; its exit status.
-int runIn(const fs::path& dir, const std::vector<std::string>& args, const std::string& log) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(126);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int in = open("/dev/null", O_RDONLY);
-    if (out < 0 || in < 0) _exit(126);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(out, 2);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 std::string slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -105,13 +81,15 @@ class ExampleSceneTest : public ::testing::Test {
       fs::copy_file(examples / name, e.dir / "in" / name);
 
     const std::string bin = ZORVEL_BIN_DIR;
-    e.status = runIn(e.dir,
-                     {bin + "/zorvel", "--dialog=batch", "--copy-textures", "--quiet",
-                      "in/town.gltf", "out/town.flt"},
-                     "zorvel.log");
-    e.log = slurp(e.dir / "zorvel.log");
-    e.checkStatus = runIn(e.dir, {bin + "/fltdump", "--check", "out/town.flt"}, "check.log");
-    e.log += slurp(e.dir / "check.log");
+    // Run inside the folder: the export writes layout.txt to its working directory.
+    const e2e::RunResult exported = e2e::run({bin + "/zorvel", "--dialog=batch", "--copy-textures",
+                                              "--quiet", "in/town.gltf", "out/town.flt"},
+                                             {}, e.dir.string());
+    const e2e::RunResult checked =
+        e2e::run({bin + "/fltdump", "--check", "out/town.flt"}, {}, e.dir.string());
+    e.status = exported.status;
+    e.checkStatus = checked.status;
+    e.log = exported.err + checked.out + checked.err;
     read(e);
   }
   static void TearDownTestSuite() {
