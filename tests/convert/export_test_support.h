@@ -1,24 +1,33 @@
 #pragma once
-// Support of the tests that export: a working directory of their own, and the
-// written file read back through the records' own parse side, record by record:
-// the scene's records as short tokens ("GROUP g2", "LONG_ID Box_g", "PUSH",
-// "VERTEX_LIST 1"), their bytes, and the vertices.
+// Support of the tests that export: a working directory of their own, the written
+// file read back through the records' own parse side as short tokens ("GROUP g2",
+// "LONG_ID Box_g", "PUSH", "VERTEX_LIST 1"), bytes and vertices, and the converters
+// prepared on an open file over an in-memory scene.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "convert/material_converter.h"
+#include "convert/mesh_converter.h"
+#include "convert/texture_source.h"
+#include "flt/color_palette.h"
+#include "flt/face.h"
 #include "flt/file_check.h"
 #include "flt/file_reader.h"
 #include "flt/header.h"
 #include "flt/opcodes.h"
+#include "flt/output_file.h"
 #include "flt/record.h"
 #include "flt/vertex.h"
+#include "flt/vertex_list.h"
+#include "host/memory_scene.h"
 
 // A fresh temporary directory as the working directory for one test.
 class ExportWorkDir {
@@ -61,10 +70,8 @@ struct FltReadBack {
   // The vertices a vertex list record points at.
   std::vector<FltVertex> listVertices(size_t index) const {
     std::vector<FltVertex> out;
-    const std::vector<uint8_t>& b = bytes.at(index);
-    for (size_t at = 4; at + 4 <= b.size(); at += 4) {
-      int32_t offset = int32_t(uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 |
-                               uint32_t(b[at + 2]) << 8 | b[at + 3]);
+    const FltVertexList list = parse<FltVertexList>(index);
+    for (int32_t offset : list.offsets()) {
       auto found = vertices.find(offset);
       EXPECT_NE(found, vertices.end()) << "vertex offset " << offset;
       if (found != vertices.end()) out.push_back(found->second);
@@ -87,36 +94,20 @@ struct FltReadBack {
 inline std::string fltToken(uint16_t opcode, const std::vector<uint8_t>& b) {
   std::string name = opcodeName(opcode) ? opcodeName(opcode) : "?" + std::to_string(opcode);
   if (name.rfind("FLT_", 0) == 0) name = name.substr(4);
-  if (name == "PUSH_LEVEL") return "PUSH";
-  if (name == "POP_LEVEL") return "POP";
-  auto textAt = [&](size_t from, size_t width) {
-    std::string text;
-    for (size_t i = from; i < b.size() && i < from + width && b[i]; ++i) text += char(b[i]);
-    std::string shown;
-    for (char c : text) shown += c == '\r' ? std::string() : c == '\n' ? "|" : std::string(1, c);
+  if (name == "PUSH_LEVEL" || name == "POP_LEVEL") return name.substr(0, name.find('_'));
+  // The text field from `from`, line feeds shown as "|".
+  auto withText = [&](size_t from, size_t width) {
+    std::string shown = name + " ";
+    for (size_t i = from; i < b.size() && i < from + width && b[i]; ++i)
+      if (b[i] != '\r') shown += b[i] == '\n' ? '|' : char(b[i]);
     return shown;
   };
-  switch (opcode) {
-    case 2:
-    case 4:
-    case 5:
-    case 14:
-    case 55:
-    case 73:
-    case 96:
-    case 98:
-    case 111:
-      return name + " " + textAt(4, 8);
-    case 31:
-    case 33:
-      return name + " " + textAt(4, b.size());
-    case 63:
-      return name + " " + textAt(4, 200);
-    case 72:
-      return name + " " + std::to_string((b.size() - 4) / 4);
-    default:
-      return name;
-  }
+  static const std::set<uint16_t> kWithId = {2, 4, 5, 14, 55, 73, 96, 98, 111};
+  if (kWithId.count(opcode)) return withText(4, 8);
+  if (opcode == 31 || opcode == 33) return withText(4, b.size());
+  if (opcode == 63) return withText(4, 200);
+  if (opcode == 72) return name + " " + std::to_string((b.size() - 4) / 4);
+  return name;
 }
 
 // Also runs the file check on the file and expects it sound.
@@ -130,8 +121,6 @@ inline FltReadBack readBackFlt(const std::string& path) {
     ADD_FAILURE() << reader.error();
     return out;
   }
-  std::vector<std::string> tokens;
-  std::vector<std::vector<uint8_t>> bytes;
   int64_t paletteStart = -1;
   bool body = false;
   while (reader.next()) {
@@ -143,19 +132,88 @@ inline FltReadBack readBackFlt(const std::string& path) {
       v.readFrom(reader);
       out.vertices[reader.offset() - paletteStart] = v;
     }
-    if (opcode == 10) body = true;
-    if (!body) continue;
-    tokens.push_back(fltToken(opcode, reader.bytes()));
-    bytes.push_back(reader.bytes());
+    if ((body = body || opcode == 10)) {
+      out.tokens.push_back(fltToken(opcode, reader.bytes()));
+      out.bytes.push_back(reader.bytes());
+    }
   }
   EXPECT_FALSE(reader.faulted()) << reader.fault();
-  const std::vector<std::string> head = {"PUSH", "GROUP g1", "PUSH"};
-  if (tokens.size() < 5 || !std::equal(head.begin(), head.end(), tokens.begin()) ||
-      tokens[tokens.size() - 1] != "POP" || tokens[tokens.size() - 2] != "POP") {
+  const std::vector<std::string>& t = out.tokens;
+  const size_t n = t.size();
+  if (n < 5 || t[0] != "PUSH" || t[1] != "GROUP g1" || t[2] != "PUSH" || t[n - 2] != "POP" ||
+      t[n - 1] != "POP") {
     ADD_FAILURE() << "the scene is not inside the export's frame";
-    return out;
+    return {out.header, {}, {}, out.vertices};
   }
-  out.tokens.assign(tokens.begin() + 3, tokens.end() - 2);
-  out.bytes.assign(bytes.begin() + 3, bytes.end() - 2);
+  out.tokens = std::vector<std::string>(t.begin() + 3, t.end() - 2);
+  out.bytes = std::vector<std::vector<uint8_t>>(out.bytes.begin() + 3, out.bytes.end() - 2);
   return out;
+}
+
+// One export in a working directory of its own: an in-memory scene, an open output
+// file with the three converters prepared on it, and the written file read back.
+struct ConverterExport {
+  ExportWorkDir dir;
+  MemoryScene scene;
+  BitmapManagerScope managerScope{&scene.bitmapManager()};
+  FltOutputFile file;
+  MaterialConverter materials;
+  TextureSource textures;
+  MeshConverter mesh;
+  std::vector<std::string> warnings;
+  std::string path;
+
+  // The output goes to `outputDir` below the working directory ("": the directory itself).
+  explicit ConverterExport(const std::string& outputDir = "", bool copyTextures = false) {
+    std::string out = dir.path() + (outputDir.empty() ? "" : "/" + outputDir);
+    std::filesystem::create_directories(out);
+    path = out + "/scene.flt";
+    EXPECT_TRUE(file.open(path, 1540));
+    materials.prepare(file, 0);
+    textures.setCopyTextures(copyTextures);
+    textures.prepare(path, file);
+    mesh.prepare(file, 0, materials, textures);
+    auto sink = [this](const std::string& w) { warnings.push_back(w); };
+    textures.setWarningSink(sink);
+    mesh.setWarningSink(sink);
+  }
+  // The colour index a face of colour c holds (once a face has it, it is in the palette).
+  int32_t colorIndex(const FltPackedColor& c) { return file.components().colors->colorIndex(c); }
+
+  FltReadBack finish() {
+    EXPECT_EQ(file.close(), 1) << file.error();
+    return readBackFlt(path);
+  }
+};
+
+// The tokens in one line; an empty text leaves no trailing blank ("COMMENT").
+inline std::string joinedTokens(const FltReadBack& r) {
+  std::string s;
+  for (std::string t : r.tokens) {
+    if (t.back() == ' ') t.pop_back();
+    s += (s.empty() ? "" : " ") + t;
+  }
+  return s;
+}
+
+// Every record whose token starts with `kind`, parsed.
+template <class R>
+std::vector<R> writtenRecords(const FltReadBack& r, const std::string& kind) {
+  std::vector<R> out;
+  for (size_t i = 0; i < r.tokens.size(); ++i)
+    if (r.tokens[i].rfind(kind, 0) == 0) out.push_back(r.parse<R>(i));
+  return out;
+}
+
+// The vertices of every vertex list, in order.
+inline std::vector<std::vector<FltVertex>> writtenCorners(const FltReadBack& r) {
+  std::vector<std::vector<FltVertex>> out;
+  for (size_t i = 0; i < r.tokens.size(); ++i)
+    if (r.tokens[i].rfind("VERTEX_LIST", 0) == 0) out.push_back(r.listVertices(i));
+  return out;
+}
+
+// An image file of the given size; the bitmap manager reads no more than its header.
+inline void writeImage(const std::string& path, int width, int height) {
+  std::ofstream(path, std::ios::binary) << "P6 " << width << ' ' << height << " 255\n";
 }

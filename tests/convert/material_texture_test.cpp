@@ -1,6 +1,6 @@
-// Host materials and bitmap textures as palette entries: the material fields, one
-// entry per material and per image, paths with and without copying, one copy per
-// image, and images that are missing or collide.
+// Host materials and bitmap textures as palette entries: the material fields, the
+// texture entries, paths with and without copying, one copy per image, and images
+// that are missing or collide.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,16 +10,15 @@
 #include "flt/material_palette.h"
 #include "flt/texture_list.h"
 #include "host/mesh_builders.h"
-#include "tests/convert/converter_fixture.h"
+#include "tests/convert/export_test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(path, std::ios::binary).rdbuf();
   return s.str();
 }
 
@@ -44,15 +43,11 @@ TEST(MaterialConverter, StandardMaterialsBecomeOneEntryEach) {
   m.shininessStrengthValue = 0.5f;
   m.selfIlluminationValue = 0.7f;
   m.opacityValue = 0.8f;
-  MemoryStandardMaterial& shinier = ex.scene.addStandardMaterial("a_long_material");
-  shinier = m;
-  shinier.shininessValue = 0.9f;  // differs only there: the same entry
   MemoryStandardMaterial& other = ex.scene.addStandardMaterial("other").setDiffuse({0, 0, 1});
   MemoryMultiMaterial& multi = ex.scene.addMultiMaterial("multi").addSubMaterial(&m);
-
   EXPECT_EQ(ex.materials.materialIndexOf(&m), 0);
-  EXPECT_EQ(ex.materials.materialIndexOf(&shinier), 0);
   EXPECT_EQ(ex.materials.materialIndexOf(&other), 1);
+  EXPECT_EQ(ex.materials.materialIndexOf(&m), 0);
   EXPECT_EQ(ex.materials.materialIndexOf(&multi), -1);
   EXPECT_EQ(ex.materials.materialIndexOf(nullptr), -1);
   const FltMaterialPalette& palette = *ex.file.components().materials;
@@ -68,97 +63,81 @@ TEST(MaterialConverter, StandardMaterialsBecomeOneEntryEach) {
   ex.finish();
 }
 
-TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMap) {
-  ConverterExport ex;
-  writeBmp("wood.bmp", 64, 32);
-  writeBmp("wood2.bmp", 64, 32);
-  MemoryBitmapTexture& u = ex.scene.addBitmapTexture("wood.bmp").setTiling(TextureMap::kTileU);
-  MemoryBitmapTexture& none = ex.scene.addBitmapTexture("wood2.bmp").setTiling(0);
-  NoiseMap noise;
-  EXPECT_EQ(ex.textures.textureIndexOf(&noise), -1);
-  EXPECT_EQ(ex.textures.textureIndexOf(nullptr), -1);
-  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("")), -1);
-  EXPECT_EQ(ex.textures.textureIndexOf(&u), 0);
-  EXPECT_EQ(ex.textures.textureIndexOf(&none), 1);
-  const FltTextureAttr& a = entryOf(ex, 0).attributes;
-  EXPECT_EQ(a.texelsU, 64);
-  EXPECT_EQ(a.texelsV, 32);
-  EXPECT_EQ(a.fileFormat, -1);
-  EXPECT_EQ(a.minFilter, 1);
-  EXPECT_DOUBLE_EQ(a.realWorldSizeV, 10.0);
-  const FltTextureAttr& b = entryOf(ex, 1).attributes;
-  EXPECT_EQ(std::vector<int>({a.repetitionU, a.repetitionV, a.repetitionType}),
-            std::vector<int>({0, 1, 0}));
-  EXPECT_EQ(std::vector<int>({b.repetitionU, b.repetitionV, b.repetitionType}),
-            std::vector<int>({1, 1, 1}));
-  EXPECT_TRUE(ex.warnings.empty());
-  ex.finish();
-}
-
-TEST(TextureSource, CopyingPutsEachImageOnceBesideTheOutput) {
-  ConverterExport ex("out", true);
-  fs::create_directories("maps");
-  writeBmp("maps/wood.bmp", 16, 16);
-  // Two maps of one image, as two materials would hold them.
-  MemoryBitmapTexture& first = ex.scene.addBitmapTexture("maps/wood.bmp");
-  MemoryBitmapTexture& second = ex.scene.addBitmapTexture(ex.dir.path() + "/maps/wood.bmp");
-  const std::string out = ex.dir.path() + "/out";
-  EXPECT_EQ(ex.textures.textureIndexOf(&first), 0);
-  EXPECT_EQ(readFile(out + "/wood.bmp"), readFile("maps/wood.bmp"));
-  std::ofstream(out + "/wood.bmp") << "copied once";  // a second copy would overwrite it
-  EXPECT_EQ(ex.textures.textureIndexOf(&second), 0);
-  EXPECT_EQ(readFile(out + "/wood.bmp"), "copied once");
-  EXPECT_EQ(entryOf(ex, 0).key(), out + "/wood.bmp");
-  EXPECT_EQ(entryOf(ex, 0).fileName, "wood.bmp");
-
-  // An image the host's loader finds in a search folder is copied from there.
-  fs::create_directories("more");
-  writeBmp("more/stone.bmp", 8, 8);
-  ex.scene.bitmapManager().addSearchFolder("more");
-  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("stone.bmp")), 1);
-  EXPECT_EQ(readFile(out + "/stone.bmp"), readFile("more/stone.bmp"));
-  ex.finish();
-  EXPECT_TRUE(fs::exists(out + "/wood.bmp.attr"));
-  EXPECT_TRUE(ex.warnings.empty()) << ex.warnings[0];
-}
-
-TEST(TextureSource, WithoutCopyingPathsStayAsTheHostGivesThem) {
-  // Copying off; copying on but the output in the working directory.
+TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMapAndPathsAsGiven) {
+  // Copying off, and copying on with the output in the working directory: no copies.
   for (bool copy : {false, true}) {
     ConverterExport ex(copy ? "" : "out", copy);
     fs::create_directories("maps");
-    writeBmp("maps/wood.bmp", 4, 4);
-    EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("maps/wood.bmp")), 0);
-    EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("D:\\maps\\rock.bmp")), 1);
-    EXPECT_EQ(entryOf(ex, 0).key(), "maps/wood.bmp");
-    EXPECT_EQ(entryOf(ex, 1).key(), "D:/maps/rock.bmp");
+    writeImage("maps/wood.ppm", 64, 32);
+    writeImage("maps/wood2.ppm", 64, 32);
+    MemoryBitmapTexture& u =
+        ex.scene.addBitmapTexture("maps/wood.ppm").setTiling(TextureMap::kTileU);
+    MemoryBitmapTexture& none = ex.scene.addBitmapTexture("maps/wood2.ppm").setTiling(0);
+    NoiseMap noise;
+    EXPECT_EQ(ex.textures.textureIndexOf(&noise), -1);
+    EXPECT_EQ(ex.textures.textureIndexOf(nullptr), -1);
+    EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("")), -1);
+    EXPECT_EQ(ex.textures.textureIndexOf(&u), 0);
+    EXPECT_EQ(ex.textures.textureIndexOf(&none), 1);
+    const FltTextureAttr& a = entryOf(ex, 0).attributes;
+    EXPECT_EQ(std::vector<int>({a.texelsU, a.texelsV, a.fileFormat, a.minFilter}),
+              std::vector<int>({64, 32, -1, 1}));
+    EXPECT_DOUBLE_EQ(a.realWorldSizeV, 10.0);
+    const FltTextureAttr& b = entryOf(ex, 1).attributes;
+    EXPECT_EQ(std::vector<int>({a.repetitionU, a.repetitionV, a.repetitionType}),
+              std::vector<int>({0, 1, 0}));
+    EXPECT_EQ(std::vector<int>({b.repetitionU, b.repetitionV, b.repetitionType}),
+              std::vector<int>({1, 1, 1}));
+    EXPECT_EQ(entryOf(ex, 0).key(), "maps/wood.ppm");
     ex.finish();
-    EXPECT_FALSE(fs::exists("out/wood.bmp") || fs::exists("wood.bmp"));
-    EXPECT_TRUE(fs::exists("maps/wood.bmp.attr"));
+    EXPECT_FALSE(fs::exists("out/wood.ppm") || fs::exists("wood.ppm"));
+    EXPECT_TRUE(ex.warnings.empty());
   }
 }
 
-TEST(TextureSource, MissingOrCollidingImagesAreReportedAndTheExportGoesOn) {
+TEST(TextureSource, CopiesGoOnceBesideTheOutputAndProblemsOnlyWarn) {
   ConverterExport ex("out", true);
-  MemoryBitmapTexture& gone = ex.scene.addBitmapTexture("maps/gone.bmp");
+  fs::create_directories("maps");
+  writeImage("maps/wood.ppm", 16, 16);
+  // Two maps of one image, as two materials would hold them.
+  MemoryBitmapTexture& first = ex.scene.addBitmapTexture("maps/wood.ppm");
+  MemoryBitmapTexture& second = ex.scene.addBitmapTexture(ex.dir.path() + "/maps/wood.ppm");
+  const std::string out = ex.dir.path() + "/out";
+  EXPECT_EQ(ex.textures.textureIndexOf(&first), 0);
+  EXPECT_EQ(readFile(out + "/wood.ppm"), readFile("maps/wood.ppm"));
+  std::ofstream(out + "/wood.ppm") << "copied once";  // a second copy would overwrite it
+  EXPECT_EQ(ex.textures.textureIndexOf(&second), 0);
+  EXPECT_EQ(readFile(out + "/wood.ppm"), "copied once");
+  EXPECT_EQ(entryOf(ex, 0).key(), out + "/wood.ppm");
+  EXPECT_EQ(entryOf(ex, 0).fileName, "wood.ppm");
+
+  // An image the host's loader finds in a search folder is copied from there.
+  fs::create_directories("more");
+  writeImage("more/stone.ppm", 8, 8);
+  ex.scene.bitmapManager().addSearchFolder("more");
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("stone.ppm")), 1);
+  EXPECT_EQ(readFile(out + "/stone.ppm"), readFile("more/stone.ppm"));
+  EXPECT_TRUE(ex.warnings.empty()) << ex.warnings[0];
+
+  // A missing image: one warning, none more for the copy that cannot happen, and
+  // the faces still name its entry.
+  MemoryBitmapTexture& gone = ex.scene.addBitmapTexture("maps/gone.ppm");
   MemoryStandardMaterial& mat = ex.scene.addStandardMaterial("m").setDiffuseMap(&gone);
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("n").setMesh(makeQuadMesh()).setMaterial(&mat)),
             1);
-  // One warning for the image, none more for the copy that cannot happen.
   ASSERT_EQ(ex.warnings.size(), 1u);
-  EXPECT_NE(ex.warnings[0].find("maps/gone.bmp"), std::string::npos);
-  EXPECT_EQ(entryOf(ex, 0).width(), 0);
+  EXPECT_NE(ex.warnings[0].find("maps/gone.ppm"), std::string::npos);
+  EXPECT_EQ(entryOf(ex, 2).width(), 0);
 
   // Two images of one file name would be copied to one place: the first stays.
   fs::create_directories("a");
   fs::create_directories("b");
-  writeBmp("a/wood.bmp", 4, 4);
-  writeBmp("b/wood.bmp", 8, 8);
-  const int first = ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("a/wood.bmp"));
-  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("b/wood.bmp")), first);
+  writeImage("a/bark.ppm", 4, 4);
+  writeImage("b/bark.ppm", 8, 8);
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("a/bark.ppm")), 3);
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("b/bark.ppm")), 3);
   ASSERT_EQ(ex.warnings.size(), 2u);
-  EXPECT_NE(ex.warnings[1].find("b/wood.bmp"), std::string::npos);
-  EXPECT_EQ(readFile("out/wood.bmp"), readFile("a/wood.bmp"));
-  EXPECT_EQ(writtenFaces(ex.finish())[0].texturePattern, 0);
-  EXPECT_TRUE(fs::exists("out/gone.bmp.attr"));
+  EXPECT_NE(ex.warnings[1].find("b/bark.ppm"), std::string::npos);
+  EXPECT_EQ(readFile("out/bark.ppm"), readFile("a/bark.ppm"));
+  EXPECT_EQ(writtenRecords<FltFace>(ex.finish(), "FACE")[0].texturePattern, 2);
 }

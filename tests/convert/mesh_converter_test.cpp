@@ -8,24 +8,15 @@
 
 #include "flt/vertex_list.h"
 #include "host/mesh_builders.h"
-#include "tests/convert/converter_fixture.h"
+#include "tests/convert/export_test_support.h"
 
 namespace {
-
-Face tri(uint32_t a, uint32_t b, uint32_t c, uint32_t smGroup = 1) {
-  Face f;
-  f.v[0] = a;
-  f.v[1] = b;
-  f.v[2] = c;
-  f.smGroup = smGroup;
-  return f;
-}
 
 // Two triangles folded along the edge (0,0,0)-(1,0,0), facing +z and +y: they never merge.
 Mesh foldMesh(uint32_t sm0, uint32_t sm1) {
   Mesh m;
   m.verts = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-  m.faces = {tri(0, 1, 2, sm0), tri(1, 0, 3, sm1)};
+  m.faces = {Face{{0, 1, 2}, sm0}, Face{{1, 0, 3}, sm1}};
   return m;
 }
 
@@ -34,16 +25,6 @@ Point3 point(const FltVertex& v) {
 }
 Point3 normalOf(const FltVertex& v) {
   return {float(v.normalI), float(v.normalJ), float(v.normalK)};
-}
-
-// The face normal of the written winding (Newell's method).
-Point3 windingNormal(const std::vector<FltVertex>& corners) {
-  Point3 n;
-  for (size_t i = 0; i < corners.size(); ++i) {
-    Point3 a = point(corners[i]), b = point(corners[(i + 1) % corners.size()]);
-    n += Point3((a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y));
-  }
-  return normalize(n);
 }
 
 FltPackedColor rgb(uint8_t r, uint8_t g, uint8_t b) {
@@ -71,7 +52,6 @@ TEST(MeshConverter, ObjectRecordsAroundPolygonsAndTriangles) {
   } cases[] = {
       {"box", makeQuadMesh(), true, "", faceTokens("box", 0, 4).substr(1)},
       {"box", box, true, "", "OBJECT box PUSH" + sixFaces + " POP"},
-      {"box", box, false, "", sixFaces.substr(1)},
       // A long name leaves the default ID and follows in full.
       {"building", box, true, "", "OBJECT o1 LONG_ID building PUSH FACE f1 LONG_ID building_f0"},
       // The triangle path writes its object whatever the option.
@@ -89,10 +69,8 @@ TEST(MeshConverter, ObjectRecordsAroundPolygonsAndTriangles) {
   }
   // Face IDs count per node, and a node without a name has none of its own.
   ConverterExport ex;
-  MemoryNode& a = ex.scene.addNode("").setMesh(foldMesh(1, 2));
-  MemoryNode& b = ex.scene.addNode("b").setMesh(foldMesh(1, 2));
-  EXPECT_EQ(ex.mesh.convertNode(&a), 2);
-  EXPECT_EQ(ex.mesh.convertNode(&b), 2);
+  EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("").setMesh(foldMesh(1, 2))), 2);
+  EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("b").setMesh(foldMesh(1, 2))), 2);
   EXPECT_EQ(joinedTokens(ex.finish()), "OBJECT o1 PUSH" + faceTokens("", 0, 3) +
                                            faceTokens("", 1, 3) + " POP OBJECT o2 LONG_ID b PUSH" +
                                            faceTokens("b", 0, 3, 3) + faceTokens("b", 1, 3, 3) +
@@ -109,19 +87,19 @@ TEST(MeshConverter, ColourAndMaterialPrecedence) {
   Mesh fold = foldMesh(1, 1);
   fold.faces[0].setMaterialId(4);  // 4 mod 3: the second sub-material
   fold.faces[1].setMaterialId(2);
+  auto node = [&](const char* name, const Mesh& mesh) -> MemoryNode& {
+    return ex.scene.addNode(name).setMesh(mesh);
+  };
   MemoryNode* nodes[] = {
       // Nothing but the wire colour, 0x00BBGGRR.
-      &ex.scene.addNode("bare").setMesh(quad).setWireColor(0x00332211),
-      &ex.scene.addNode("prop").setMesh(quad).addProperty("FltFaceColor", "00FF0080"),
+      &node("bare", quad).setWireColor(0x00332211),
+      &node("prop", quad).addProperty("FltFaceColor", "00FF0080"),
       // A material's colour replaces FltFaceColor.
-      &ex.scene.addNode("both").setMesh(quad).setMaterial(&red).addProperty("FltFaceColor",
-                                                                            "00FF0080"),
+      &node("both", quad).setMaterial(&red).addProperty("FltFaceColor", "00FF0080"),
       // Without FltUseMaterial and face properties, the wire colour wins.
-      &ex.scene.addNode("mat").setMesh(quad).setMaterial(&red).setWireColor(0x00010203),
-      &ex.scene.addNode("use").setMesh(quad).setMaterial(&red).addProperty("FltUseMaterial",
-                                                                           "true"),
-      &ex.scene.addNode("sub").setMesh(fold).setMaterial(&multi).addProperty("FltUseMaterial",
-                                                                             "yes"),
+      &node("mat", quad).setMaterial(&red).setWireColor(0x00010203),
+      &node("use", quad).setMaterial(&red).addProperty("FltUseMaterial", "true"),
+      &node("sub", fold).setMaterial(&multi).addProperty("FltUseMaterial", "yes"),
   };
   for (MemoryNode* n : nodes) EXPECT_GT(ex.mesh.convertNode(n), 0);
   const int32_t expected[] = {ex.colorIndex(rgb(0x11, 0x22, 0x33)), ex.colorIndex(rgb(0, 255, 0)),
@@ -129,7 +107,7 @@ TEST(MeshConverter, ColourAndMaterialPrecedence) {
                               ex.colorIndex(rgb(255, 0, 0)),        ex.colorIndex(rgb(0, 255, 0)),
                               ex.colorIndex(rgb(0, 0, 255))};
   const int16_t materialIndexes[] = {-1, -1, -1, -1, 0, 1, 2};
-  std::vector<FltFace> faces = writtenFaces(ex.finish());
+  std::vector<FltFace> faces = writtenRecords<FltFace>(ex.finish(), "FACE");
   ASSERT_EQ(faces.size(), 7u);
   for (size_t i = 0; i < faces.size(); ++i) {
     EXPECT_EQ(faces[i].flags & FltFace::kFlagNoColor, 0u) << i;
@@ -144,8 +122,14 @@ TEST(MeshConverter, NormalsFollowSmoothingGroups) {
   // edge. Group 0: faceted, no normal, even on the vertices it shares with a smooth face.
   for (auto [a, b] : {std::pair{1, 2}, {1, 1}, {1, 0}})
     EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("n").setMesh(foldMesh(a, b))), 2);
+  // At vertex 0 groups 1 and 3 overlap and are merged into one normal whose groups (3)
+  // equal neither face's; group 4 keeps a second normal there. Every corner has one.
+  Mesh merged;
+  merged.verts = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-1, -1, 0}};
+  merged.faces = {Face{{0, 1, 2}, 1}, Face{{1, 0, 3}, 3}, Face{{0, 3, 4}, 4}};
+  EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("n").setMesh(merged)), 3);
   auto corners = writtenCorners(ex.finish());
-  ASSERT_EQ(corners.size(), 6u);
+  ASSERT_EQ(corners.size(), 9u);
   // Corner 0 of each first triangle and corner 1 of each second are vertex (0,0,0).
   EXPECT_EQ(normalOf(corners[0][0]), Point3(0, 0, 1));
   EXPECT_EQ(normalOf(corners[1][1]), Point3(0, 1, 0));
@@ -155,20 +139,8 @@ TEST(MeshConverter, NormalsFollowSmoothingGroups) {
   EXPECT_EQ(normalOf(corners[3][1]), avg);
   EXPECT_TRUE(corners[4][0].hasNormal());
   for (const FltVertex& v : corners[5]) EXPECT_FALSE(v.hasNormal());
-}
-
-TEST(MeshConverter, MergedSmoothingGroupsStillGiveTheirFacesANormal) {
-  // At vertex 0 groups 1 and 3 overlap and are merged into one normal whose
-  // groups (3) equal neither face's; group 4 keeps a second normal there.
-  ConverterExport ex;
-  Mesh m;
-  m.verts = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-1, -1, 0}};
-  m.faces = {tri(0, 1, 2, 1), tri(1, 0, 3, 3), tri(0, 3, 4, 4)};
-  EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("n").setMesh(m)), 3);
-  auto corners = writtenCorners(ex.finish());
-  ASSERT_EQ(corners.size(), 3u);
-  for (const auto& face : corners)
-    for (const FltVertex& v : face) EXPECT_TRUE(v.hasNormal());
+  for (size_t i = 6; i < 9; ++i)
+    for (const FltVertex& v : corners[i]) EXPECT_TRUE(v.hasNormal()) << i;
 }
 
 // On both paths, plain, mirrored, rotated and scaled: positions in world space and
@@ -187,10 +159,16 @@ TEST(MeshConverter, WindingAndNormalsAgreeUnderAnyTransform) {
       const Point3 first = mesh.verts[1] * m;
       bool found = false;
       for (const auto& corners : writtenCorners(ex.finish())) {
+        Point3 winding;  // Newell's normal of the written loop
+        for (size_t i = 0; i < corners.size(); ++i) {
+          Point3 a = point(corners[i]), b = point(corners[(i + 1) % corners.size()]);
+          winding +=
+              {(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
+        }
         for (const FltVertex& v : corners) {
           ASSERT_TRUE(v.hasNormal());
           EXPECT_NEAR(normalOf(v).length(), 1.0f, 1e-5);
-          EXPECT_GT(DotProd(windingNormal(corners), normalOf(v)), 0.99f) << mesh.numFaces();
+          EXPECT_GT(DotProd(normalize(winding), normalOf(v)), 0.99f) << mesh.numFaces();
           found = found || point(v) == first;
         }
       }
@@ -219,8 +197,8 @@ TEST(MeshConverter, VertexColoursAndTextureCoordinates) {
   FltReadBack r = ex.finish();
   auto corners = writtenCorners(r);
   ASSERT_EQ(corners.size(), 2u);
-  EXPECT_EQ(writtenFaces(r)[0].texturePattern, 0);
-  EXPECT_EQ(writtenFaces(r)[1].texturePattern, -1);
+  EXPECT_EQ(writtenRecords<FltFace>(r, "FACE")[0].texturePattern, 0);
+  EXPECT_EQ(writtenRecords<FltFace>(r, "FACE")[1].texturePattern, -1);
   for (const FltVertex& v : corners[0]) {
     // Texture vertex i sits where vertex i does, on the unit square.
     EXPECT_FLOAT_EQ(v.u, float(v.x) * 2 + 0.5f);
@@ -243,7 +221,7 @@ TEST(MeshConverter, BrokenMeshesNeverCrashNorCorruptTheFile) {
   Mesh bad;
   bad.verts = {
       {nan, 0, 0}, {1, 0, 0}, {0, std::numeric_limits<float>::infinity(), 0}, {0, 0, 1}, {2, 2, 2}};
-  bad.faces = {tri(0, 1, 2), tri(1, 0, 3), tri(4, 4, 4), tri(0, 1, 9)};
+  bad.faces = {Face{{0, 1, 2}, 1}, Face{{1, 0, 3}, 1}, Face{{4, 4, 4}, 1}, Face{{0, 1, 9}, 1}};
   bad.tVerts = {{0, 0, 0}};
   bad.tvFaces = {TVFace{{5, 0, 0}}};  // too short, and an index out of range
   // The degenerate triangle is kept, the one naming vertex 9 left out with a warning.
@@ -253,7 +231,7 @@ TEST(MeshConverter, BrokenMeshesNeverCrashNorCorruptTheFile) {
   // Nodes without a usable triangle write nothing at all.
   Mesh onlyBroken;
   onlyBroken.verts = {{0, 0, 0}};
-  onlyBroken.faces = {tri(0, 1, 2)};
+  onlyBroken.faces = {Face{{0, 1, 2}, 1}};
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("empty").setMesh(Mesh())), 0);
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("broken").setMesh(onlyBroken)), 0);
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("helper")), 0);
@@ -269,9 +247,7 @@ TEST(MeshConverter, BrokenMeshesNeverCrashNorCorruptTheFile) {
   EXPECT_TRUE(std::isinf(corners[0][2].y));
   EXPECT_FALSE(corners[0][0].hasTexCoord());
   EXPECT_TRUE(corners[0][1].hasTexCoord());
-  std::vector<std::vector<int32_t>> offsets;
-  for (size_t i = 0; i < r.tokens.size(); ++i)
-    if (r.tokens[i] == "VERTEX_LIST 3") offsets.push_back(r.parse<FltVertexList>(i).offsets());
-  EXPECT_EQ(offsets[0][0], offsets[1][1]);
-  EXPECT_EQ(offsets[2][0], offsets[2][2]);
+  auto lists = writtenRecords<FltVertexList>(r, "VERTEX_LIST");
+  EXPECT_EQ(lists[0].offsets()[0], lists[1].offsets()[1]);
+  EXPECT_EQ(lists[2].offsets()[0], lists[2].offsets()[2]);
 }

@@ -1,62 +1,51 @@
 // Polygon extraction: coplanar triangles of one sub-material merged into loops of
-// (triangle, corner), checked by hand on small shapes and against a plain
-// quadratic model of the merge (sorted edge index with insertion, passes that erase
-// from the open edges) on random meshes.
+// (triangle, corner), checked by hand on small shapes and, on those and on random
+// meshes, against a plain model of the merge.
+#include "convert/polygon_extractor.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <numeric>
 #include <optional>
 #include <random>
-#include <vector>
 
-#include "convert/polygon_extractor.h"
 #include "host/memory_object.h"
 #include "host/memory_scene.h"
 #include "host/mesh_builders.h"
 
 namespace {
 
-using Polygons = std::vector<std::vector<uint32_t>>;  // corners as 3 * triangle + corner
+using Loop = std::vector<uint32_t>;
+using Polygons = std::vector<Loop>;      // corners as 3 * triangle + corner
+using Result = std::optional<Polygons>;  // none: the extraction fails
+constexpr uint32_t kNo = UINT32_MAX;
 
-Face tri(uint32_t a, uint32_t b, uint32_t c, uint16_t materialId = 0) {
-  Face f;
-  f.v[0] = a;
-  f.v[1] = b;
-  f.v[2] = c;
-  f.setMaterialId(materialId);
-  return f;
-}
-
-struct Extraction {
-  int ok = 0;
-  Polygons polygons;
-};
-
-Extraction read(const PolygonExtractor& ex, int ok) {
-  Extraction r{ok, {}};
-  for (int i = 0; i < ex.polygonCount(); ++i) {
-    r.polygons.emplace_back();
-    for (int k = 0; k < ex.vertexCount(i); ++k) {
-      int t = -1, c = -1;
-      EXPECT_EQ(ex.polygonVertex(i, k, t, c), 1);
-      r.polygons.back().push_back(static_cast<uint32_t>(3 * t + c));
-    }
+// The polygons of an extraction; a failed one must leave the extractor empty.
+Result extract(PolygonExtractor& ex, SceneNode* node) {
+  if (!ex.extract(node)) {
+    EXPECT_EQ(ex.polygonCount(), 0);
+    EXPECT_EQ(ex.mesh(), nullptr);
+    return std::nullopt;
   }
-  return r;
+  Polygons out(ex.polygonCount());
+  for (int i = 0; i < ex.polygonCount(); ++i)
+    for (int k = 0, t = -1, c = -1; k < ex.vertexCount(i); ++k) {
+      EXPECT_EQ(ex.polygonVertex(i, k, t, c), 1);
+      out[i].push_back(uint32_t(3 * t + c));
+    }
+  return out;
 }
-
-// kNoMaterial: the node has none; 0: a standard material; n: n sub-materials.
-constexpr int kNoMaterial = -1;
 
 struct Scene {
   MemoryScene scene;
   PolygonExtractor extractor;
 
-  MemoryNode& node(const Mesh& mesh, int subMaterials = kNoMaterial,
-                   const Matrix3& transform = Matrix3()) {
+  // subMaterials -1: no material; 0: a standard one; n: a multi-material of n.
+  MemoryNode& node(const Mesh& mesh, int subMaterials = -1, const Matrix3& transform = {}) {
     MemoryNode& n = scene.addNode("n").setMesh(mesh).setTransform(transform);
     if (subMaterials == 0) n.setMaterial(&scene.addStandardMaterial("std"));
     if (subMaterials > 0) {
@@ -66,234 +55,258 @@ struct Scene {
     }
     return n;
   }
-  Extraction extract(const Mesh& mesh, int subMaterials = kNoMaterial) {
-    MemoryNode& n = node(mesh, subMaterials);
-    return read(extractor, extractor.extract(&n));
+  Result run(const Mesh& mesh, int subMaterials = -1) {
+    return extract(extractor, &node(mesh, subMaterials));
   }
 };
 
-std::vector<uint32_t> vertexLoop(const Mesh& mesh, const std::vector<uint32_t>& corners) {
-  std::vector<uint32_t> loop;
-  for (uint32_t c : corners) loop.push_back(mesh.faces[c / 3].v[c % 3]);
-  return loop;
+template <class Edit>
+Mesh edited(Mesh m, Edit edit) {
+  edit(m);
+  return m;
 }
 
-// The loop started at its smallest vertex, so that loops compare as cycles.
-std::vector<uint32_t> canonical(std::vector<uint32_t> loop) {
+// The mesh's vertices along a polygon, started at the smallest so that loops compare
+// as cycles.
+Loop vertexLoop(const Mesh& mesh, const Loop& corners) {
+  Loop loop;
+  for (uint32_t c : corners) loop.push_back(mesh.faces[c / 3].v[c % 3]);
   std::rotate(loop.begin(), std::min_element(loop.begin(), loop.end()), loop.end());
   return loop;
 }
 
-// nx by ny cells, vertex (i, j) numbered j * (nx + 1) + i, cells (i, j) for which
-// skip says so left out; triangles (a, b, c) and (a, c, d) per cell.
+// nx by ny cells without those `skip` names; triangles (a, b, c) and (a, c, d) per cell.
 template <class Skip>
 Mesh gridWithout(int nx, int ny, Skip skip) {
-  Mesh m;
-  for (int j = 0; j <= ny; ++j)
-    for (int i = 0; i <= nx; ++i) m.verts.push_back({float(i), float(j), 0.0f});
-  for (int j = 0; j < ny; ++j)
-    for (int i = 0; i < nx; ++i) {
-      if (skip(i, j)) continue;
-      const uint32_t a = j * (nx + 1) + i, b = a + 1, c = a + nx + 2, d = a + nx + 1;
-      m.faces.push_back(tri(a, b, c));
-      m.faces.push_back(tri(a, c, d));
-    }
+  Mesh m = makeGridMesh(nx, ny);
+  std::vector<Face> kept;
+  for (size_t cell = 0; cell < m.faces.size() / 2; ++cell)
+    if (!skip(int(cell % nx), int(cell / nx)))
+      kept.insert(kept.end(), {m.faces[2 * cell], m.faces[2 * cell + 1]});
+  m.faces = kept;
+  m.tvFaces.clear();
+  m.tVerts.clear();
   return m;
 }
 
-// ---- The model: the merge exactly as designed, with plain data structures. ----
-
-constexpr uint32_t kNo = UINT32_MAX;
-
-struct ModelEdge {
-  uint32_t lo, hi;
-  uint32_t tri[2] = {kNo, kNo};  // corner reference: triangle | corner << 30
-  uint32_t poly[2] = {kNo, kNo};
-  uint32_t prev[2] = {kNo, kNo};  // half-edge reference: edge | side << 31
-  uint32_t next[2] = {kNo, kNo};
-  int removed = 0;
-};
-
+// The merge as designed, written plainly: edges numbered in (smaller, larger vertex)
+// order, whole passes over the open edges until none goes, the loops walked from the
+// open edges in order, regions joined by union-find.
 struct Model {
-  std::vector<ModelEdge> edges;
-  std::vector<uint32_t> index;
-  int removingPasses = 0;
-  bool nonSimpleRegion = false;
+  int passes = 0;          // passes that removed an edge
+  bool nonSimple = false;  // some region went as its triangles
 
-  ModelEdge& edge(uint32_t h) { return edges[h & 0x7FFFFFFF]; }
-  static uint32_t side(uint32_t h) { return h >> 31; }
-
-  uint32_t addEdge(uint32_t from, uint32_t to, uint32_t cornerRef) {
-    const uint32_t lo = std::min(from, to), hi = std::max(from, to), s = from > to ? 1 : 0;
-    size_t pos = 0;
-    while (pos < index.size()) {  // a linear scan keeps the model obviously right
-      const ModelEdge& e = edges[index[pos]];
-      if (e.lo > lo || (e.lo == lo && e.hi >= hi)) break;
-      ++pos;
-    }
-    if (pos < index.size() && edges[index[pos]].lo == lo && edges[index[pos]].hi == hi) {
-      ModelEdge& e = edges[index[pos]];
-      if (e.tri[s] != kNo) return kNo;
-      e.tri[s] = cornerRef;
-      return index[pos] | s << 31;
-    }
-    edges.push_back({lo, hi});
-    edges.back().tri[s] = cornerRef;
-    index.insert(index.begin() + pos, uint32_t(edges.size() - 1));
-    return uint32_t(edges.size() - 1) | s << 31;
-  }
-
-  bool canRemove(const Mesh& mesh, uint32_t e, int n) {
-    const ModelEdge& d = edges[e];
-    if (d.tri[0] == kNo || d.tri[1] == kNo) return false;
-    for (uint32_t h : {d.prev[0], d.next[0], d.prev[1], d.next[1]})
-      if (h != kNo && (h & 0x7FFFFFFF) == e) return true;
-    const uint32_t t0 = d.tri[0] & 0x3FFFFFFF, t1 = d.tri[1] & 0x3FFFFFFF;
-    if (n > 0 && mesh.faces[t0].materialId() % n != mesh.faces[t1].materialId() % n) return false;
-    const Point3 a = mesh.getFaceNormal(t0), b = mesh.getFaceNormal(t1);
-    const double dx = double(a.x) - b.x, dy = double(a.y) - b.y, dz = double(a.z) - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz) <= 0.001;
-  }
-
-  void remove(uint32_t e) {
-    ModelEdge& d = edges[e];
-    for (int s = 0; s < 2; ++s) {
-      const int o = 1 - s;
-      if (d.prev[s] != kNo) edge(d.prev[s]).next[side(d.prev[s])] = d.next[o];
-      if (d.next[s] != kNo) edge(d.next[s]).prev[side(d.next[s])] = d.prev[o];
-    }
-    d.prev[0] = d.prev[1] = d.next[0] = d.next[1] = kNo;
-    d.removed = 1;
-  }
-
-  // Region of every triangle, by flood fill across removed edges.
-  std::vector<int> regions(size_t faceCount) {
-    std::vector<std::vector<uint32_t>> across(faceCount);
-    for (const ModelEdge& d : edges)
-      if (d.removed) {
-        across[d.tri[0] & 0x3FFFFFFF].push_back(d.tri[1] & 0x3FFFFFFF);
-        across[d.tri[1] & 0x3FFFFFFF].push_back(d.tri[0] & 0x3FFFFFFF);
-      }
-    std::vector<int> region(faceCount, -1);
-    for (size_t t = 0; t < faceCount; ++t) {
-      if (region[t] >= 0) continue;
-      std::vector<uint32_t> todo{uint32_t(t)};
-      region[t] = int(t);
-      while (!todo.empty()) {
-        const uint32_t u = todo.back();
-        todo.pop_back();
-        for (uint32_t w : across[u])
-          if (region[w] < 0) region[w] = int(t), todo.push_back(w);
-      }
-    }
-    return region;
-  }
-
-  std::optional<Polygons> run(const Mesh& mesh, int n) {
-    for (size_t t = 0; t < mesh.faces.size(); ++t) {
-      const Face& f = mesh.faces[t];
-      uint32_t h[3];
-      for (uint32_t c = 0; c < 3; ++c) {
-        if (f.v[c] >= mesh.verts.size()) return std::nullopt;
-        h[c] = addEdge(f.v[c], f.v[(c + 1) % 3], uint32_t(t) | c << 30);
-        if (h[c] == kNo) return std::nullopt;
-      }
+  Result run(Mesh mesh, int subMaterials) {
+    mesh.buildNormals();
+    const uint32_t n = uint32_t(std::max(subMaterials, 0)), faces = uint32_t(mesh.faces.size());
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t> number;
+    for (const Face& f : mesh.faces)
       for (int c = 0; c < 3; ++c) {
-        edge(h[c]).prev[side(h[c])] = h[(c + 2) % 3];
-        edge(h[c]).next[side(h[c])] = h[(c + 1) % 3];
+        if (f.v[c] >= mesh.verts.size()) return std::nullopt;
+        number[std::minmax(f.v[c], f.v[(c + 1) % 3])];
       }
-    }
-    std::vector<uint32_t> open = index;
-    size_t removedTotal = 0;
-    for (bool again = true; again;) {
-      again = false;
-      for (size_t i = 0; i < open.size();) {
-        if (!canRemove(mesh, open[i], n)) {
-          ++i;
-          continue;
-        }
-        remove(open[i]);
-        open.erase(open.begin() + i);
-        again = true;
-        ++removedTotal;
-      }
-      removingPasses += again;
-    }
-    if (removedTotal == 0 || open.size() < 3) return std::nullopt;
-
-    std::vector<std::vector<uint32_t>> loops;  // corner references
-    for (uint32_t e : open)
-      for (uint32_t s = 0; s < 2; ++s) {
-        if (edges[e].tri[s] == kNo || edges[e].poly[s] != kNo) continue;
-        const uint32_t start = e | s << 31;
-        std::vector<uint32_t> loop;
-        uint32_t h = start;
-        do {
-          if (h == kNo || edge(h).poly[side(h)] != kNo) return std::nullopt;
-          edge(h).poly[side(h)] = uint32_t(loops.size());
-          loop.push_back(edge(h).tri[side(h)]);
-          h = edge(h).next[side(h)];
-        } while (h != start);
-        if (loop.size() < 3) return std::nullopt;
-        loops.push_back(loop);
-      }
-
-    // A region that is not bounded by exactly one loop goes as its triangles.
-    const std::vector<int> region = regions(mesh.faces.size());
-    std::vector<int> loopsOf(mesh.faces.size(), 0);
-    for (const auto& loop : loops) ++loopsOf[region[loop[0] & 0x3FFFFFFF]];
-    Polygons out;
-    const auto triangles = [&](int r) {
-      for (size_t t = 0; t < mesh.faces.size(); ++t)
-        if (region[t] == r)
-          out.push_back({3 * uint32_t(t), 3 * uint32_t(t) + 1, 3 * uint32_t(t) + 2});
+    uint32_t count = 0;
+    for (auto& entry : number) entry.second = count++;
+    // Half-edge 2 * edge + side; side 1 runs from the larger vertex to the smaller.
+    const auto half = [&](uint32_t a, uint32_t b) {
+      return 2 * number[std::minmax(a, b)] + (a > b);
     };
-    std::vector<bool> written(mesh.faces.size(), false);
-    for (const auto& loop : loops) {
-      const int r = region[loop[0] & 0x3FFFFFFF];
-      if (loopsOf[r] == 1) {
-        out.emplace_back();
-        for (uint32_t ref : loop) out.back().push_back(3 * (ref & 0x3FFFFFFF) + (ref >> 30));
-      } else if (!written[r]) {
-        nonSimpleRegion = true;
-        written[r] = true;
-        triangles(r);
+    std::vector<uint32_t> corner(2 * count, kNo), next(2 * count, kNo), prev(2 * count, kNo);
+    for (uint32_t t = 0; t < faces; ++t) {
+      const uint32_t* v = mesh.faces[t].v;
+      const uint32_t h[3] = {half(v[0], v[1]), half(v[1], v[2]), half(v[2], v[0])};
+      for (uint32_t c = 0; c < 3; ++c) {
+        if (corner[h[c]] != kNo) return std::nullopt;
+        corner[h[c]] = 3 * t + c;
+        next[h[c]] = h[(c + 1) % 3];
+        prev[h[c]] = h[(c + 2) % 3];
       }
     }
-    for (size_t t = 0; t < mesh.faces.size(); ++t)
-      if (region[t] == int(t) && loopsOf[t] == 0) nonSimpleRegion = true, triangles(int(t));
-    for (const auto& p : out)
+    const auto removable = [&](uint32_t e) {
+      const uint32_t h0 = 2 * e, h1 = h0 + 1;
+      if (corner[h0] == kNo || corner[h1] == kNo) return false;
+      for (uint32_t h : {prev[h0], next[h0], prev[h1], next[h1]})
+        if (h != kNo && h / 2 == e) return true;  // dangling inside a merged loop
+      const uint32_t t0 = corner[h0] / 3, t1 = corner[h1] / 3;
+      if (n > 0 && mesh.faces[t0].materialId() % n != mesh.faces[t1].materialId() % n) return false;
+      const Point3 a = mesh.getFaceNormal(int(t0)), b = mesh.getFaceNormal(int(t1));
+      const double dx = double(a.x) - b.x, dy = double(a.y) - b.y, dz = double(a.z) - b.z;
+      return std::sqrt(dx * dx + dy * dy + dz * dz) <= 0.001;
+    };
+    std::vector<uint32_t> open(count), removed;
+    std::iota(open.begin(), open.end(), 0u);
+    for (bool again = true; again; passes += again) {
+      again = false;
+      for (size_t i = 0; i < open.size(); ++i) {
+        const uint32_t e = open[i];
+        if (!removable(e)) continue;
+        for (uint32_t s = 0; s < 2; ++s) {  // splice, reading the links as they stand
+          const uint32_t hs = 2 * e + s, ho = 2 * e + 1 - s;
+          if (prev[hs] != kNo) next[prev[hs]] = next[ho];
+          if (next[hs] != kNo) prev[next[hs]] = prev[ho];
+        }
+        next[2 * e] = next[2 * e + 1] = prev[2 * e] = prev[2 * e + 1] = kNo;
+        removed.push_back(e);
+        open.erase(open.begin() + i--);
+        again = true;
+      }
+    }
+    if (removed.empty() || open.size() < 3) return std::nullopt;
+
+    std::vector<bool> walked(2 * count, false);
+    Polygons loops;
+    for (uint32_t e : open)
+      for (uint32_t start = 2 * e; start < 2 * e + 2; ++start) {
+        if (corner[start] == kNo || walked[start]) continue;
+        loops.emplace_back();
+        for (uint32_t h = start; loops.back().empty() || h != start; h = next[h]) {
+          if (h == kNo || walked[h]) return std::nullopt;
+          walked[h] = true;
+          loops.back().push_back(corner[h]);
+        }
+        if (loops.back().size() < 3) return std::nullopt;
+      }
+
+    std::vector<uint32_t> root(faces);  // triangles joined across removed edges
+    std::iota(root.begin(), root.end(), 0u);
+    const auto region = [&](uint32_t t) {
+      while (root[t] != t) t = root[t];
+      return t;
+    };
+    for (uint32_t e : removed) root[region(corner[2 * e] / 3)] = region(corner[2 * e + 1] / 3);
+    // A region bounded by other than one loop goes as its triangles, in mesh order:
+    // at its first loop, or at the end when it has none.
+    std::vector<int> loopsIn(faces, 0);
+    for (const Loop& loop : loops) ++loopsIn[region(loop[0] / 3)];
+    Polygons out;
+    const auto triangles = [&](auto pick) {
+      for (uint32_t t = 0; t < faces; ++t)
+        if (pick(region(t))) out.push_back({3 * t, 3 * t + 1, 3 * t + 2}), nonSimple = true;
+    };
+    for (const Loop& loop : loops) {
+      const uint32_t r = region(loop[0] / 3);
+      if (loopsIn[r] == 1) out.push_back(loop);
+      if (loopsIn[r] > 1) triangles([r](uint32_t q) { return q == r; }), loopsIn[r] = -1;
+    }
+    triangles([&](uint32_t q) { return loopsIn[q] == 0; });
+    for (const Loop& p : out)
       if (p.size() > 8190) return std::nullopt;
-    if (out.empty()) return std::nullopt;
-    return out;
+    return out.empty() ? std::nullopt : Result(out);
   }
 };
-
-std::optional<Polygons> modelExtract(Mesh mesh, int subMaterials, Model* model = nullptr) {
-  Model local;
-  mesh.buildNormals();
-  return (model ? *model : local).run(mesh, std::max(subMaterials, 0));
-}
 
 }  // namespace
 
-TEST(PolygonExtractor, SingleTriangleFails) {
-  Scene s;
-  const Extraction r = s.extract(makeTriangleMesh({0, 0, 0}, {1, 0, 0}, {0, 1, 0}));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(s.extractor.polygonCount(), 0);
-  EXPECT_EQ(s.extractor.mesh(), nullptr);
+TEST(PolygonExtractor, SmallShapesMergeOrFailAsTheModelDoes) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const Mesh quad = makeQuadMesh();  // triangles (0,1,2) and (0,2,3)
+  // Walked from edge (0,1): corners 0 and 1 of the first triangle, 1 and 2 of the second.
+  const Polygons merged = {{0, 1, 4, 5}};
+  const auto lifted = [&](float z) { return edited(quad, [z](Mesh& m) { m.verts[3].z = z; }); };
+  const auto ids = [&](uint16_t a, uint16_t b) {
+    return edited(quad, [=](Mesh& m) { m.faces[0].setMaterialId(a), m.faces[1].setMaterialId(b); });
+  };
+  const auto plus = [&](Face f, int newVerts = 0) {
+    return edited(quad, [=](Mesh& m) {
+      m.faces.push_back(f);
+      for (int i = 0; i < newVerts; ++i) m.verts.push_back({2.0f + i, 0, 0});
+    });
+  };
+  const Mesh grid = gridWithout(2, 2, [](int, int) { return false; });
+  const Polygons aroundMiddle = {{0, 9, 19, 22, 14, 5}, {6, 7, 8}, {17, 15, 16}};
+  // A flat ring (the middle cell missing) has an outer and an inner loop; the outer as
+  // a face would cover the hole.
+  const Mesh ring = gridWithout(3, 3, [](int i, int j) { return i == 1 && j == 1; });
+  Polygons ringTriangles;
+  for (uint32_t t = 0; t < 16; ++t) ringTriangles.push_back({3 * t, 3 * t + 1, 3 * t + 2});
+  // A closed part collapsed to one point has no boundary: its triangles go last.
+  const Mesh closed = edited(quad, [](Mesh& m) {
+    m.verts.insert(m.verts.end(), 4, Point3(5, 5, 5));
+    m.faces.insert(m.faces.end(),
+                   {Face{{4, 5, 6}}, Face{{4, 6, 7}}, Face{{4, 7, 5}}, Face{{5, 7, 6}}});
+  });
+  struct Case {
+    const char* name;
+    Mesh mesh;
+    int subMaterials;
+    Result expected;
+  } cases[] = {
+      {"quad", quad, -1, merged},
+      {"one triangle", makeTriangleMesh({0, 0, 0}, {1, 0, 0}, {0, 1, 0}), -1, std::nullopt},
+      {"empty", Mesh(), -1, std::nullopt},
+      // The normals differ by about the lift.
+      {"fold within the tolerance", lifted(0.0005f), -1, merged},
+      {"fold just past it", lifted(0.002f), -1, std::nullopt},
+      {"steep fold", lifted(1.0f), -1, std::nullopt},
+      {"other sub-materials", ids(1, 2), 2, std::nullopt},
+      {"ids equal modulo the count", ids(0, 2), 2, merged},
+      {"other sub-materials of three", ids(1, 2), 3, std::nullopt},
+      {"ids without a material", ids(1, 2), -1, merged},
+      {"ids under a standard material", ids(1, 2), 0, merged},
+      {"third triangle on an edge", plus(Face{{0, 2, 4}}, 1), -1, std::nullopt},
+      {"neighbour wound against",
+       edited(quad,
+              [](Mesh& m) {
+                m.faces[1] = Face{{2, 0, 3}};
+              }),
+       -1, std::nullopt},
+      {"vertex out of range", edited(quad, [](Mesh& m) { m.faces[1].v[2] = 4; }), -1, std::nullopt},
+      {"vertex far out", edited(quad, [](Mesh& m) { m.faces[1].v[2] = kNo; }), -1, std::nullopt},
+      {"along one edge thrice", plus(Face{{1, 1, 1}}), -1, std::nullopt},
+      {"from 2 to 3 as the quad", plus(Face{{3, 3, 2}}), -1, std::nullopt},
+      {"a loop of one edge", plus(Face{{1, 4, 4}}, 1), -1, std::nullopt},
+      {"collinear, zero area", plus(Face{{1, 4, 5}}, 2), -1, Polygons{{0, 1, 4, 5}, {6, 7, 8}}},
+      // The six triangles around the middle vertex get no normal and merge around it.
+      {"NaN vertex", edited(grid, [=](Mesh& m) { m.verts[4].x = nan; }), -1, aroundMiddle},
+      {"infinite vertex", edited(grid, [=](Mesh& m) { m.verts[4].x = inf; }), -1, aroundMiddle},
+      {"ring", ring, -1, ringTriangles},
+      {"closed part", closed, -1,
+       Polygons{{0, 1, 4, 5}, {6, 7, 8}, {9, 10, 11}, {12, 13, 14}, {15, 16, 17}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene s;
+    EXPECT_EQ(s.run(c.mesh, c.subMaterials), c.expected);
+    EXPECT_EQ(Model().run(c.mesh, c.subMaterials), c.expected);
+  }
 }
 
-TEST(PolygonExtractor, QuadMergesIntoOneLoopOfCorners) {
+TEST(PolygonExtractor, PolygonsKeepTheWindingOfTheirTriangles) {
   Scene s;
-  const Mesh quad = makeQuadMesh();  // triangles (0,1,2) and (0,2,3)
-  const Extraction r = s.extract(quad);
-  ASSERT_EQ(r.ok, 1);
-  // Walked from edge (0,1): corner 0 and 1 of the first triangle, 1 and 2 of the second.
-  EXPECT_EQ(r.polygons, (Polygons{{0, 1, 4, 5}}));
-  EXPECT_EQ(vertexLoop(quad, r.polygons[0]), (std::vector<uint32_t>{0, 1, 2, 3}));
+  const Mesh box = makeBox({0, 0, 0}, {1, 1, 1});
+  for (int subMaterials : {-1, 0, 6}) {
+    const Result r = s.run(box, subMaterials);
+    ASSERT_TRUE(r);
+    Polygons loops;
+    for (const Loop& p : *r) loops.push_back(vertexLoop(box, p));
+    std::sort(loops.begin(), loops.end());
+    EXPECT_EQ(
+        loops,
+        (Polygons{
+            {0, 1, 5, 4}, {0, 2, 3, 1}, {0, 4, 6, 2}, {1, 3, 7, 5}, {2, 6, 7, 3}, {4, 5, 7, 6}}));
+  }
+  // Another sub-material on one cell cuts the ring: a C-shaped face and a quad.
+  Mesh cut = gridWithout(3, 3, [](int i, int j) { return i == 1 && j == 1; });
+  cut.faces[0].setMaterialId(1);
+  cut.faces[1].setMaterialId(1);
+  const Result r = s.run(cut, 2);
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->size(), 2u);
+  EXPECT_EQ(vertexLoop(cut, (*r)[0]), (Loop{0, 1, 5, 4}));
+  EXPECT_EQ(vertexLoop(cut, (*r)[1]), (Loop{1, 2, 3, 7, 11, 15, 14, 13, 12, 8, 4, 5, 9, 10, 6, 5}));
+}
 
+TEST(PolygonExtractor, AccessorsTransformAndWhatTheExtractorOwns) {
+  Scene s;
+  const Mesh quad = makeQuadMesh();
+  const Matrix3 mirror = Matrix3::scaling({-1, 2, 1}) * Matrix3::translation({3, 0, 0});
+  // A mirroring transform is reported; the corners stay as the mesh has them.
+  EXPECT_EQ(extract(s.extractor, &s.node(quad, -1, mirror)), (Polygons{{0, 1, 4, 5}}));
+  EXPECT_TRUE(s.extractor.mirrored());
+  EXPECT_EQ(s.extractor.objectTransform(), mirror);
+  ASSERT_NE(s.extractor.mesh(), nullptr);
+  EXPECT_EQ(s.extractor.mesh()->numFaces(), 2);
   int t = -1, c = -1;
   EXPECT_EQ(s.extractor.polygonVertex(0, 6, t, c), 1);  // k wraps around
   EXPECT_EQ(3 * t + c, 4);
@@ -302,179 +315,37 @@ TEST(PolygonExtractor, QuadMergesIntoOneLoopOfCorners) {
   EXPECT_EQ(s.extractor.polygonVertex(1, 0, t, c), 0);
   EXPECT_EQ(s.extractor.polygonVertex(-1, 0, t, c), 0);
   EXPECT_EQ(s.extractor.vertexCount(1), 0);
-  ASSERT_NE(s.extractor.mesh(), nullptr);
-  EXPECT_EQ(s.extractor.mesh()->numFaces(), 2);
-
   s.extractor.clear();
   EXPECT_EQ(s.extractor.polygonCount(), 0);
   EXPECT_EQ(s.extractor.mesh(), nullptr);
-}
-
-TEST(PolygonExtractor, FoldMergesOnlyWithinTolerance) {
-  // Second triangle lifted at its far corner: normals differ by about the angle.
-  const auto fold = [](float lift) {
-    Mesh m = makeQuadMesh();
-    m.verts[3].z = lift;
-    return m;
-  };
-  Scene s;
-  EXPECT_EQ(s.extract(fold(0.0005f)).polygons.size(), 1u);
-  EXPECT_EQ(s.extract(fold(0.002f)).ok, 0);
-  EXPECT_EQ(s.extract(fold(1.0f)).ok, 0);
-}
-
-TEST(PolygonExtractor, CubeGivesSixQuadsWoundOutward) {
-  Scene s;
-  const Mesh box = makeBox({0, 0, 0}, {1, 1, 1});
-  for (int subMaterials : {kNoMaterial, 0, 6}) {
-    const Extraction r = s.extract(box, subMaterials);
-    ASSERT_EQ(r.ok, 1);
-    std::vector<std::vector<uint32_t>> loops;
-    for (const auto& p : r.polygons) loops.push_back(canonical(vertexLoop(box, p)));
-    std::sort(loops.begin(), loops.end());
-    const std::vector<std::vector<uint32_t>> sides = {{0, 1, 5, 4}, {0, 2, 3, 1}, {0, 4, 6, 2},
-                                                      {1, 3, 7, 5}, {2, 6, 7, 3}, {4, 5, 7, 6}};
-    EXPECT_EQ(loops, sides);
-  }
-}
-
-TEST(PolygonExtractor, SubMaterialIdsKeepTrianglesApart) {
-  const auto quad = [](uint16_t id0, uint16_t id1) {
-    Mesh m = makeQuadMesh();
-    m.faces[0].setMaterialId(id0);
-    m.faces[1].setMaterialId(id1);
-    return m;
-  };
-  Scene s;
-  EXPECT_EQ(s.extract(quad(1, 2), 2).ok, 0);
-  EXPECT_EQ(s.extract(quad(0, 2), 2).ok, 1);  // equal modulo 2
-  EXPECT_EQ(s.extract(quad(1, 2), 3).ok, 0);
-  EXPECT_EQ(s.extract(quad(1, 2), kNoMaterial).ok, 1);
-  EXPECT_EQ(s.extract(quad(1, 2), 0).ok, 1);  // a standard material has no sub-materials
-}
-
-TEST(PolygonExtractor, RegionWithHoleIsWrittenAsItsTriangles) {
-  // A flat ring (3 x 3 cells, the middle one missing) would leave an outer and an
-  // inner loop; the outer as a face would cover the hole.
-  Scene s;
-  const Mesh ring = gridWithout(3, 3, [](int i, int j) { return i == 1 && j == 1; });
-  Extraction r = s.extract(ring);
-  ASSERT_EQ(r.ok, 1);
-  ASSERT_EQ(r.polygons.size(), 16u);
-  for (uint32_t t = 0; t < 16; ++t)
-    EXPECT_EQ(r.polygons[t], (std::vector<uint32_t>{3 * t, 3 * t + 1, 3 * t + 2}));
-
-  // Another sub-material on one cell cuts the ring: a C-shaped face and a quad.
-  Mesh cut = ring;
-  cut.faces[0].setMaterialId(1);
-  cut.faces[1].setMaterialId(1);
-  r = s.extract(cut, 2);
-  ASSERT_EQ(r.ok, 1);
-  ASSERT_EQ(r.polygons.size(), 2u);
-  EXPECT_EQ(canonical(vertexLoop(cut, r.polygons[0])), (std::vector<uint32_t>{0, 1, 5, 4}));
-  EXPECT_EQ(canonical(vertexLoop(cut, r.polygons[1])),
-            (std::vector<uint32_t>{1, 2, 3, 7, 11, 15, 14, 13, 12, 8, 4, 5, 9, 10, 6, 5}));
-
-  // A closed part collapsed to one point has no boundary: its triangles go last.
-  Mesh withClosed = makeQuadMesh();
-  for (int i = 0; i < 4; ++i) withClosed.verts.push_back({5, 5, 5});
-  for (const auto& f : {tri(4, 5, 6), tri(4, 6, 7), tri(4, 7, 5), tri(5, 7, 6)})
-    withClosed.faces.push_back(f);
-  r = s.extract(withClosed);
-  ASSERT_EQ(r.ok, 1);
-  EXPECT_EQ(r.polygons,
-            (Polygons{{0, 1, 4, 5}, {6, 7, 8}, {9, 10, 11}, {12, 13, 14}, {15, 16, 17}}));
-}
-
-TEST(PolygonExtractor, EdgeSideClaimedTwiceFails) {
-  Scene s;
-  Mesh three = makeQuadMesh();
-  three.verts.push_back({0.5f, 0.5f, 0.0f});
-  three.faces.push_back(tri(0, 2, 4));  // a third triangle on edge (0, 2)
-  EXPECT_EQ(s.extract(three).ok, 0);
-  Mesh flipped = makeQuadMesh();
-  flipped.faces[1] = tri(2, 0, 3);  // runs from 2 to 0 as its neighbour does
-  EXPECT_EQ(s.extract(flipped).ok, 0);
-}
-
-TEST(PolygonExtractor, MirroredTransformIsReportedCornersUnchanged) {
-  Scene s;
-  const Mesh quad = makeQuadMesh();
-  const Matrix3 mirror = Matrix3::scaling({-1, 2, 1}) * Matrix3::translation({3, 0, 0});
-  ASSERT_EQ(s.extractor.extract(&s.node(quad, kNoMaterial, mirror)), 1);
-  EXPECT_TRUE(s.extractor.mirrored());
-  EXPECT_EQ(s.extractor.objectTransform(), mirror);
-  EXPECT_EQ(read(s.extractor, 1).polygons, (Polygons{{0, 1, 4, 5}}));
-
-  ASSERT_EQ(s.extractor.extract(&s.node(quad, kNoMaterial, Matrix3::rotationZ(2.0f))), 1);
+  ASSERT_TRUE(extract(s.extractor, &s.node(quad, -1, Matrix3::rotationZ(2.0f))));
   EXPECT_FALSE(s.extractor.mirrored());
+
+  // A primitive's triangle object is made for the extraction, owned and released.
+  MemoryNode& prim =
+      s.scene.addNode("prim").setObject(makePrimitiveObject(makeBox({0, 0, 0}, {1, 1, 1})));
+  ASSERT_TRUE(extract(s.extractor, &prim));
+  EXPECT_NE(s.extractor.triObject(), prim.object());
+  s.extractor.clear();
+  EXPECT_EQ(s.extractor.triObject(), nullptr);
+
+  EXPECT_FALSE(extract(s.extractor, nullptr));
+  EXPECT_FALSE(extract(s.extractor, &s.scene.addNode("camera").setObject(makeCameraObject())));
+  EXPECT_FALSE(extract(s.extractor, &s.scene.addNode("no object")));
 }
 
 TEST(PolygonExtractor, VertexListLimitFailsTheNode) {
-  // A strip of 1 x 4094 flat cells merges into one loop of 8190 corners, the most
-  // one vertex list record holds; a cap triangle at its end adds the 8191st.
+  // 1 x 4094 flat cells merge into one loop of 8190 corners, the most one vertex list
+  // record holds; a cap triangle at its end adds the 8191st.
   Mesh strip = gridWithout(4094, 1, [](int, int) { return false; });
   Scene s;
-  Extraction r = s.extract(strip);
-  ASSERT_EQ(r.ok, 1);
-  ASSERT_EQ(r.polygons.size(), 1u);
-  EXPECT_EQ(r.polygons[0].size(), 8190u);
+  const Result r = s.run(strip);
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->size(), 1u);
+  EXPECT_EQ((*r)[0].size(), 8190u);
   strip.verts.push_back({4094.5f, 0.5f, 0.0f});
-  strip.faces.push_back(tri(4094, uint32_t(strip.verts.size() - 1), 2 * 4095 - 1));
-  EXPECT_EQ(s.extract(strip).ok, 0);
-  EXPECT_EQ(s.extractor.polygonCount(), 0);
-}
-
-TEST(PolygonExtractor, BadInputNeverCrashes) {
-  Scene s;
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
-  const Mesh grid = gridWithout(2, 2, [](int, int) { return false; });
-  for (float bad : {nan, inf}) {
-    Mesh m = grid;
-    m.verts[4].x = bad;  // the middle vertex, on six of the eight triangles
-    const Extraction r = s.extract(m);
-    EXPECT_EQ(r.ok, modelExtract(m, kNoMaterial) ? 1 : 0);
-    for (const auto& p : r.polygons)
-      for (uint32_t c : p) EXPECT_LT(c / 3, m.faces.size());
-  }
-
-  Mesh outOfRange = makeQuadMesh();
-  outOfRange.faces[1].v[2] = 4;
-  EXPECT_EQ(s.extract(outOfRange).ok, 0);
-  outOfRange.faces[1].v[2] = UINT32_MAX;
-  EXPECT_EQ(s.extract(outOfRange).ok, 0);
-
-  Mesh degenerate = makeQuadMesh();
-  degenerate.faces.push_back(tri(1, 1, 1));  // runs along edge (1, 1) three times
-  EXPECT_EQ(s.extract(degenerate).ok, 0);
-  degenerate.faces.back() = tri(3, 3, 2);  // runs from 2 to 3 as the quad does
-  EXPECT_EQ(s.extract(degenerate).ok, 0);
-  degenerate.faces.back() = tri(1, 4, 4);  // both sides of (1, 4): a loop of one edge
-  degenerate.verts.push_back({2, 0, 0});
-  EXPECT_EQ(s.extract(degenerate).ok, 0);
-  degenerate.verts.push_back({3, 0, 0});
-  degenerate.faces.back() = tri(1, 4, 5);  // collinear, zero area: stays a triangle
-  Extraction r = s.extract(degenerate);
-  ASSERT_EQ(r.ok, 1);
-  EXPECT_EQ(r.polygons, (Polygons{{0, 1, 4, 5}, {6, 7, 8}}));
-
-  EXPECT_EQ(s.extract(Mesh()).ok, 0);
-  EXPECT_EQ(s.extractor.extract(nullptr), 0);
-  MemoryNode& camera = s.scene.addNode("camera").setObject(makeCameraObject());
-  EXPECT_EQ(s.extractor.extract(&camera), 0);
-  MemoryNode& empty = s.scene.addNode("empty");
-  EXPECT_EQ(s.extractor.extract(&empty), 0);
-}
-
-TEST(PolygonExtractor, PrimitiveConversionIsReleasedOnClear) {
-  Scene s;
-  MemoryNode& n =
-      s.scene.addNode("prim").setObject(makePrimitiveObject(makeBox({0, 0, 0}, {1, 1, 1})));
-  ASSERT_EQ(s.extractor.extract(&n), 1);
-  EXPECT_NE(s.extractor.triObject(), n.object());  // a new object, owned and released
-  s.extractor.clear();
-  EXPECT_EQ(s.extractor.triObject(), nullptr);
+  strip.faces.push_back(Face{{4094, uint32_t(strip.verts.size() - 1), 2 * 4095 - 1}});
+  EXPECT_FALSE(s.run(strip));
 }
 
 // Random meshes through the extractor and through the model: the same outcome and
@@ -504,7 +375,7 @@ TEST(PolygonExtractor, MatchesModelOnRandomMeshes) {
     if (chance(0.05) && !m.faces.empty()) std::swap(m.faces[0].v[0], m.faces[0].v[1]);
     if (chance(0.05) && !m.faces.empty()) m.faces.push_back(m.faces[0]);
     if (chance(0.1) && !m.faces.empty())
-      m.faces.push_back(tri(m.faces[0].v[0], m.faces[0].v[0], 0));
+      m.faces.push_back(Face{{m.faces[0].v[0], m.faces[0].v[0], 0}});
     std::shuffle(m.faces.begin(), m.faces.end(), rng);
     std::vector<uint32_t> renumber(m.verts.size());
     std::iota(renumber.begin(), renumber.end(), 0u);
@@ -517,18 +388,12 @@ TEST(PolygonExtractor, MatchesModelOnRandomMeshes) {
 
     const int subMaterials = uniform(-1, 3);
     Scene s;
-    const Extraction got = s.extract(m, subMaterials);
     Model model;
-    const auto want = modelExtract(m, subMaterials, &model);
-    ASSERT_EQ(got.ok, want ? 1 : 0) << "round " << round;
-    if (want) {
-      ASSERT_EQ(got.polygons, *want) << "round " << round;
-      ++succeeded;
-    } else {
-      ++failed;
-    }
-    laterPasses += model.removingPasses > 1;
-    nonSimple += model.nonSimpleRegion;
+    const Result want = model.run(m, subMaterials);
+    ASSERT_EQ(s.run(m, subMaterials), want) << "round " << round;
+    (want ? succeeded : failed) += 1;
+    laterPasses += model.passes > 1;
+    nonSimple += model.nonSimple;
   }
   // The rounds must reach every path worth comparing.
   EXPECT_GT(succeeded, 1000);

@@ -1,5 +1,5 @@
 // Materials: record and table layouts, the palette's de-duplication rules and the
-// form the palette takes in the file per revision.
+// limit of the old table form.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 #include "flt/material_palette.h"
 #include "flt/material_table.h"
 #include "flt/output_file.h"
-#include "tests/textures/texture_test_support.h"
+#include "tests/flt/flt_test_support.h"
 
 namespace {
 
@@ -40,9 +40,7 @@ FltMaterial full(int seed) {
 
 TEST(FltMaterial, RecordAndTableLayoutsRoundTrip) {
   FltMaterial m = full(1);
-  FltRecord r;
-  m.serialise(r, 1520);
-  std::vector<uint8_t> b = bytesOf(r);
+  Bytes b = serialised(m, 1520);
   // 84 bytes of fields, padded like every record to a multiple of 8.
   ASSERT_EQ(b.size(), 88u);
   EXPECT_EQ(be32(b, 0), (113u << 16) | 88u);
@@ -55,15 +53,11 @@ TEST(FltMaterial, RecordAndTableLayoutsRoundTrip) {
   EXPECT_FLOAT_EQ(beFloat(b, 72), 65.0f);
   EXPECT_FLOAT_EQ(beFloat(b, 76), 0.5f);
   FltMaterial back;
-  back.parse(r, 1520);
-  FltRecord again;
-  back.serialise(again, 1520);
-  EXPECT_EQ(bytesOf(again), b);
+  EXPECT_EQ(reserialised(back, b, 1520), b);
 
   auto table = std::make_unique<FltMaterialTable>();
   table->slots[1] = m;
-  table->serialise(r, 1420);
-  b = bytesOf(r);
+  b = serialised(*table, 1420);
   ASSERT_EQ(b.size(), 11784u);  // 4 + 64 * 184, padded
   size_t e = 4 + 184;
   EXPECT_FLOAT_EQ(beFloat(b, e + 12), 0.1f);
@@ -78,10 +72,8 @@ TEST(FltMaterial, RecordAndTableLayoutsRoundTrip) {
   EXPECT_FLOAT_EQ(beFloat(b, last + 48), 1.0f);
   EXPECT_FLOAT_EQ(beFloat(b, last + 52), 1.0f);
   auto tableBack = std::make_unique<FltMaterialTable>();
-  tableBack->parse(r, 1420);
-  EXPECT_EQ(tableBack->slots[1].materialIndex, 1);
-  tableBack->serialise(again, 1420);
-  EXPECT_EQ(bytesOf(again), b);
+  EXPECT_EQ(reserialised(*tableBack, b, 1420), b);
+  EXPECT_EQ(tableBack->slots[1].materialIndex, 1);  // the slot, not the stored index
 }
 
 TEST(FltMaterialPalette, DeDuplicatesOnNamesColoursAndAlphaOnly) {
@@ -120,39 +112,6 @@ TEST(FltMaterialPalette, DeDuplicatesOnNamesColoursAndAlphaOnly) {
   for (int i = 1; i < 20000; ++i) ASSERT_EQ(p.addMaterial(colored(i / 1e3f, i % 7, 0)), i);
   for (int i = 19999; i > 0; i -= 7) ASSERT_EQ(p.addMaterial(colored(i / 1e3f, i % 7, 0, "x")), i);
 }
-
-class MaterialPaletteFile : public ::testing::TestWithParam<int> {};
-
-TEST_P(MaterialPaletteFile, WrittenAfterTheColourPaletteInTheRevisionsForm) {
-  ScopedWorkDir dir;
-  int version = GetParam();
-  FltOutputFile file;
-  ASSERT_TRUE(file.open("m.flt", version));
-  for (int i = 0; i < 3; ++i) file.components().materials->addMaterial(colored(0.25f * i, 0, 0));
-  ASSERT_EQ(file.close(), 1) << file.error();
-  std::vector<std::vector<uint8_t>> records = fileRecords("m.flt");
-  std::vector<uint16_t> ops = fileOpcodes("m.flt");
-  if (version < 1500) {
-    EXPECT_EQ(std::vector<uint16_t>(ops.begin(), ops.begin() + 4),
-              (std::vector<uint16_t>{1, 32, 66, 67}));
-    FltRecord r;
-    r.assign(records[2].data(), static_cast<int>(records[2].size()));
-    auto table = std::make_unique<FltMaterialTable>();
-    table->parse(r, version);
-    EXPECT_EQ(table->slots[2].diffuse[0], 0.5f);
-    EXPECT_EQ(table->slots[3].shininess, 1.0f);
-  } else {
-    EXPECT_EQ(std::vector<uint16_t>(ops.begin(), ops.begin() + 6),
-              (std::vector<uint16_t>{1, 32, 113, 113, 113, 67}));
-    for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(be32(records[2 + i], 4), i);
-  }
-  // No materials, no material record of either form.
-  ASSERT_TRUE(file.open("m.flt", version));
-  ASSERT_EQ(file.close(), 1);
-  EXPECT_EQ(fileOpcodes("m.flt")[2], 67);
-}
-
-INSTANTIATE_TEST_SUITE_P(Revisions, MaterialPaletteFile, ::testing::Values(1420, 1500, 1520, 1540));
 
 // Faces would refer to materials the 64-slot table does not hold.
 TEST(FltMaterialPalette, MoreMaterialsThanAnOldTableHoldsFailTheExport) {

@@ -1,16 +1,13 @@
 // The texture list: paths and keys, the texture palette record, finding and adding
-// entries, search directories, and the records and limits in a written file.
+// entries, search directories, and the pattern index limit of a written file.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
-#include "flt/file_dump.h"
-#include "flt/file_reader.h"
 #include "flt/output_file.h"
 #include "flt/texture.h"
 #include "flt/texture_list.h"
-#include "tests/textures/texture_test_support.h"
+#include "tests/flt/flt_test_support.h"
 
 namespace {
 
@@ -43,21 +40,12 @@ TEST(FltTexture, PathsAndTheRecordRoundTrip) {
   t.xLocation = 1024;
   t.yLocation = -16;
   for (int version : {1420, 1500, 1520, 1540}) {
-    FltRecord r;
-    t.serialise(r, version);
-    std::vector<uint8_t> b = bytesOf(r);
-    ASSERT_EQ(b.size(), 216u);
-    EXPECT_EQ(be32(b, 0), (64u << 16) | 216u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[4]), 200), std::string(200, 'w'));
-    EXPECT_EQ(be32(b, 204), 257u);
-    EXPECT_EQ(be32(b, 208), 1024u);
-    EXPECT_EQ(be32(b, 212), static_cast<uint32_t>(-16));
+    Bytes b = serialised(t, version);
+    Bytes name(200, 'w');
+    EXPECT_EQ(b, sparse(64, 216, {{4, name}, {204, be(257)}, {208, be(1024)}, {212, be(-16)}}));
     FltTexture back;
-    back.parse(r, version);
+    EXPECT_EQ(reserialised(back, b, version), b);
     EXPECT_EQ(back.fullPath, std::string(200, 'w'));
-    FltRecord again;
-    back.serialise(again, version);
-    EXPECT_EQ(bytesOf(again), b);
   }
 }
 
@@ -92,38 +80,6 @@ TEST(FltTextureList, FindsAndAddsByKeyAndListsSearchDirectories) {
   EXPECT_EQ(list.findTexture("/maps/wood.bmp"), -1);
   EXPECT_EQ(list.layout().pageCount(), 0u);
   EXPECT_EQ(dirs.count(), 0u);
-}
-
-TEST(FltTextureList, WrittenAfterTheMaterialsAndShownByTheDump) {
-  ScopedWorkDir dir;
-  FltOutputFile file;
-  for (int version : {1420, 1520}) {
-    ASSERT_TRUE(file.open("t.flt", version));
-    FltMaterial m;
-    m.setName("brick");
-    m.diffuse[0] = 0.5f;
-    file.components().materials->addMaterial(m);
-    file.components().textures->addTexture(texture(dir.path() + "/wood.rgb"));
-    file.components().textures->addTexture(texture(dir.path() + "/stone.rgb"));
-    ASSERT_EQ(file.close(), 1) << file.error();
-    std::vector<uint16_t> ops = fileOpcodes("t.flt");
-    EXPECT_EQ(std::vector<uint16_t>(ops.begin() + 2, ops.begin() + 6),
-              (std::vector<uint16_t>{uint16_t(version < 1500 ? 66 : 113), 64, 64, 67}));
-
-    FltFileReader reader;
-    ASSERT_TRUE(reader.open("t.flt"));
-    std::ostringstream out;
-    EXPECT_TRUE(dumpFltRecords(reader, out));
-    std::string text = out.str();
-    EXPECT_NE(text.find(version < 1500 ? "used=0\n" : "index=0 name=\"brick\" diffuse=(0.5,0,0)"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("pattern=1 at=(0,256) file=\"stone.rgb\""), std::string::npos) << text;
-  }
-  EXPECT_EQ(file.components().textures->entryCount(), 0);  // cleared with the file
-  ASSERT_TRUE(file.open("t.flt", 1520));
-  ASSERT_EQ(file.close(), 1);
-  EXPECT_EQ(fileOpcodes("t.flt")[2], 67);
 }
 
 // A texture of a full page's size takes a page of its own, so the 129th would need

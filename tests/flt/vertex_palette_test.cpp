@@ -1,25 +1,17 @@
 // Vertices and the vertex palette: record layouts per revision, de-duplication and
 // offsets, and the palettes as the output file writes them at close.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "flt/color_palette.h"
 #include "flt/face.h"
-#include "flt/file_dump.h"
-#include "flt/file_reader.h"
-#include "flt/header.h"
 #include "flt/output_file.h"
 #include "flt/vertex.h"
 #include "flt/vertex_palette.h"
-#include "tests/flt/record_bytes.h"
-
-namespace fs = std::filesystem;
+#include "tests/flt/flt_test_support.h"
 
 namespace {
 
@@ -39,21 +31,6 @@ FltVertex vertexOfKind(uint16_t kind) {
   if (kind == 70 || kind == 71) v.setTexCoord(0.25f, 0.75f);
   return v;
 }
-
-class VertexPaletteFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zorvel_vpal_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    path_ = (dir_ / "out.flt").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path dir_;
-  std::string path_;
-};
 
 }  // namespace
 
@@ -145,48 +122,22 @@ TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne
   b.colorIndex = 44;
   int32_t at = palette.add(a);
   EXPECT_EQ(palette.add(b), at);
-}
 
-TEST(FltVertexPalette, OffsetsAdvanceByTheSizeOfTheRevision) {
+  // Offsets advance by the vertex size of the palette's revision.
   for (int version : kRevisions) {
-    FltVertexPalette palette;
-    palette.setVersion(version);
+    FltVertexPalette sized;
+    sized.setVersion(version);
     FltVertex v = vertexOfKind(69);
-    EXPECT_EQ(palette.add(v), 8);
+    EXPECT_EQ(sized.add(v), 8);
     v.x = 1;
-    EXPECT_EQ(palette.add(v), version >= 1510 ? 64 : 56);
+    EXPECT_EQ(sized.add(v), version >= 1510 ? 64 : 56) << version;
   }
 }
 
-TEST_F(VertexPaletteFileTest, EmptyExportIsExactlyHeaderPalettesAndTheTopGroup) {
-  for (int version : {1420, 1540}) {
-    SCOPED_TRACE(version);
-    FltOutputFile file;
-    ASSERT_EQ(file.open(path_, version), 1);
-    ASSERT_EQ(file.close(), 1);
-
-    FltHeader header;
-    header.formatRevision = version;
-    header.nextGroupId = 2;  // the top group drew g1 before the header was written
-    Bytes expected = serialised(header, version);
-    int colours = version >= 1510 ? 1024 : 512;
-    int length = (4 + 128 + colours * 4 + (version > 1420 ? 4 : 0) + 7) / 8 * 8;
-    Bytes palette{0, 32, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
-    palette.resize(132, 0);
-    palette.resize(132 + colours * 4, 0xFF);
-    palette.resize(length, 0);
-    Bytes group{0, 2, 0, 32, 'g', '1'};
-    group.resize(32, 0);
-    const Bytes push{0, 10, 0, 8, 0, 0, 0, 0}, pop{0, 11, 0, 8, 0, 0, 0, 0};
-    for (const Bytes& part : {palette, Bytes{0, 67, 0, 8, 0, 0, 0, 8}, push, group, push, pop, pop})
-      expected.insert(expected.end(), part.begin(), part.end());
-    EXPECT_EQ(readFile(path_), expected);
-  }
-}
-
-TEST_F(VertexPaletteFileTest, VertexColoursAreResolvedAndListsPointAtVertexRecords) {
+TEST(FltVertexPalette, VertexColoursAreResolvedAndListsPointAtVertexRecords) {
+  ScopedWorkDir dir;
   FltOutputFile file;
-  ASSERT_EQ(file.open(path_, 1520), 1);
+  ASSERT_EQ(file.open("out.flt", 1520), 1);
   FltFace face;
   face.setColour(*file.components().colors, FltPackedColor::fromBytes(0, 255, 0));
   file.write(face);
@@ -201,7 +152,7 @@ TEST_F(VertexPaletteFileTest, VertexColoursAreResolvedAndListsPointAtVertexRecor
   file.writePopLevel();
   ASSERT_EQ(file.close(), 1);
 
-  Bytes b = readFile(path_);
+  Bytes b = fileBytes("out.flt");
   size_t colours = be16(b, 2);  // behind the header
   ASSERT_EQ(be16(b, colours), 32u);
   EXPECT_EQ(be32(b, colours + 132), 0xFF00FF00u);  // the face's green, then
@@ -211,11 +162,7 @@ TEST_F(VertexPaletteFileTest, VertexColoursAreResolvedAndListsPointAtVertexRecor
   EXPECT_EQ(be32(b, vertices + 4), 8u + 2 * 56);
   EXPECT_EQ(be32(b, vertices + 8 + 48), 128u + 127);  // the first vertex's colour index
 
-  FltFileReader reader;
-  ASSERT_TRUE(reader.open(path_));
-  std::ostringstream out;
-  ASSERT_TRUE(dumpFltRecords(reader, out));
-  std::string dump = out.str();
+  std::string dump = dumpOf("out.flt");
   EXPECT_NE(dump.find("FLT_COLOR_PALETTE len=4232 colours=1024 names=0"), std::string::npos);
   EXPECT_NE(dump.find("FLT_VERTEX_W_NORMAL len=56 offset=64 at=(2,0,0) normal=(0,0,1) colour=255"),
             std::string::npos);
@@ -224,9 +171,10 @@ TEST_F(VertexPaletteFileTest, VertexColoursAreResolvedAndListsPointAtVertexRecor
       << dump;
 }
 
-TEST_F(VertexPaletteFileTest, PaletteThatWouldPassTheLargestOffsetFailsTheExport) {
+TEST(FltVertexPalette, PaletteThatWouldPassTheLargestOffsetFailsTheExport) {
+  ScopedWorkDir dir;
   FltOutputFile file;
-  ASSERT_EQ(file.open(path_, 1540), 1);
+  ASSERT_EQ(file.open("out.flt", 1540), 1);
   FltVertex v;
   v.storedLength = 32760;
   int added = 0;
@@ -238,5 +186,5 @@ TEST_F(VertexPaletteFileTest, PaletteThatWouldPassTheLargestOffsetFailsTheExport
   EXPECT_EQ(added, 65552);
   EXPECT_NE(file.error().find("vertex palette"), std::string::npos);
   EXPECT_EQ(file.close(), 0);
-  EXPECT_FALSE(fs::exists(path_));
+  EXPECT_FALSE(std::filesystem::exists("out.flt"));
 }

@@ -2,7 +2,6 @@
 #include "options/fltk_options_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
@@ -19,6 +18,7 @@
 #include "convert/texture_source.h"
 #include "options/dialog_controls.h"
 #include "options/export_options.h"
+#include "options/hyperlink_widget.h"
 #include "options/run_options_dialog.h"
 
 namespace {
@@ -88,6 +88,7 @@ TEST_F(FltkOptionsWindowTest, UserFillsTheFormAndPressesOk) {
     EXPECT_EQ(version->size() - 1, 8);  // the menu's closing entry is not counted
     EXPECT_STREQ(version->text(), "OpenFlight 15.2");
     EXPECT_STREQ(window_.widget(kHyperlinkControl)->label(), "Visit our Website");
+    EXPECT_NE(find<HyperlinkWidget>(kHyperlinkControl), nullptr);
     EXPECT_EQ(find<Fl_Check_Button>(kCopyTexturesCheck)->value(), 1);
 
     auto* upper = find<Fl_Input>(kLambertUpperEdit);

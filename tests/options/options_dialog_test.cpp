@@ -1,22 +1,29 @@
+// The options dialog without a toolkit, played by a scripted user, the batch view and
+// the terminal form.
 #include "options/options_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "convert/texture_source.h"
+#include "options/batch_options_view.h"
 #include "options/export_options.h"
 #include "options/run_options_dialog.h"
+#include "options/terminal_options_form.h"
 
 namespace {
+
+using Texts = std::vector<std::string>;
 
 // Plays a user through a script and answers every message dialog with OK.
 class ScriptedView : public OptionsView {
  public:
   std::function<void(OptionsDialog&)> script;
-  std::vector<std::string> messages;  // titles, in order
+  Texts messages;  // titles, in order
   std::vector<int> focusReturns;
 
   DialogResult runModal(OptionsDialog& dialog) override {
@@ -27,6 +34,16 @@ class ScriptedView : public OptionsView {
   void focusReturned(int id) override { focusReturns.push_back(id); }
 };
 
+// The stored options on one line: version, projection, ellipsoid, units, origin latitude and
+// longitude, Lambert upper and lower, then the copy, group and object switches.
+std::string stored(const ExportOptions& o) {
+  std::ostringstream s;
+  s << o.version << ' ' << o.projection << ' ' << o.ellipsoid << ' ' << o.units << ' '
+    << o.originLatitude << ' ' << o.originLongitude << ' ' << o.upperLambertLatitude << ' '
+    << o.lowerLambertLatitude << ' ' << o.copyTextures << o.autoGroup << o.autoObject;
+  return s.str();
+}
+
 class OptionsDialogTest : public ::testing::Test {
  protected:
   DialogResult run(std::function<void(OptionsDialog&)> script) {
@@ -34,91 +51,74 @@ class OptionsDialogTest : public ::testing::Test {
     view_.messages.clear();
     return runOptionsDialog(options_, textures_, view_);
   }
+  // The batch view with the values `fill` sets; what it reported goes to errors_.
+  DialogResult batch(const std::function<void(DialogFieldValues&)>& fill) {
+    DialogFieldValues values;
+    fill(values);
+    errors_.str("");
+    BatchOptionsView view(values, errors_);
+    return runOptionsDialog(options_, textures_, view);
+  }
+  // The terminal form answering from `input`; returns what it printed.
+  std::string terminal(const std::string& input, DialogResult expected) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    TerminalOptionsForm form(in, out);
+    EXPECT_EQ(runOptionsDialog(options_, textures_, form), expected);
+    return out.str();
+  }
 
   ExportOptions options_;
   TextureSource textures_;
   ScriptedView view_;
+  std::ostringstream errors_;
 };
 
-TEST_F(OptionsDialogTest, OpeningRaisesOldVersionsEvenWhenCancelled) {
+TEST_F(OptionsDialogTest, OpeningRaisesOldVersionsAndCancelStoresNothing) {
   options_.version = 1420;
   options_.originLatitude = 12.5;
-  std::string shown;
   EXPECT_EQ(run([&](OptionsDialog& d) {
-              shown = d.listSelection(kVersionList);
+              EXPECT_EQ(d.listSelection(kVersionList), "OpenFlight 15.2");
+              EXPECT_EQ(d.listItems(kVersionList),
+                        (Texts{"OpenFlight 14.2", "OpenFlight 15.0", "OpenFlight 15.1",
+                               "OpenFlight 15.2", "OpenFlight 15.4", "OpenFlight 15.5",
+                               "OpenFlight 15.5.1", "OpenFlight 15.6"}));
+              EXPECT_EQ(d.listItems(kProjectionList),
+                        (Texts{"Flat Earth", "Geocentric", "Geodetic", "Lambert Conic",
+                               "Round Earth", "Trapezoidal", "UTM"}));
+              EXPECT_FALSE(d.selectListItem(kUnitsList, "Miles"));
               d.typeText(kOriginLatEdit, "33");
               d.pressTab();
               d.pressCancel();
             }),
             DialogResult::kCancel);
-  EXPECT_EQ(shown, "OpenFlight 15.2");
-  EXPECT_EQ(options_.version, 1520);
-  EXPECT_EQ(options_.originLatitude, 12.5);  // nothing stored on Cancel
+  EXPECT_EQ(stored(options_), "1520 0 0 0 12.5 0 45 33 111");  // the raise stays
 }
 
-TEST_F(OptionsDialogTest, ListsOfferSortedEntries) {
-  run([&](OptionsDialog& d) {
-    EXPECT_EQ(d.listItems(kVersionList),
-              (std::vector<std::string>{"OpenFlight 14.2", "OpenFlight 15.0", "OpenFlight 15.1",
-                                        "OpenFlight 15.2", "OpenFlight 15.4", "OpenFlight 15.5",
-                                        "OpenFlight 15.5.1", "OpenFlight 15.6"}));
-    EXPECT_EQ(d.listItems(kProjectionList),
-              (std::vector<std::string>{"Flat Earth", "Geocentric", "Geodetic", "Lambert Conic",
-                                        "Round Earth", "Trapezoidal", "UTM"}));
-    EXPECT_EQ(d.listItems(kUnitsList), (std::vector<std::string>{"Feet", "Inches", "Kilometers",
-                                                                 "Meters", "Nautical Miles"}));
-    EXPECT_FALSE(d.selectListItem(kUnitsList, "Miles"));
-    d.pressCancel();
-  });
-}
-
-TEST_F(OptionsDialogTest, OkWritesListsCoordinatesAndSwitchesBack) {
+TEST_F(OptionsDialogTest, OkStoresEveryFieldAndCheckBoxesStartTicked) {
   options_.version = 1541;  // no text: no selection, and the value stays
+  options_.copyTextures = options_.autoGroup = options_.autoObject = false;
   EXPECT_EQ(run([&](OptionsDialog& d) {
               EXPECT_EQ(d.listSelection(kVersionList), "");
+              EXPECT_TRUE(d.checked(kCopyTexturesCheck) && d.checked(kAutoGroupCheck) &&
+                          d.checked(kAutoObjectCheck));
               EXPECT_TRUE(d.selectListItem(kUnitsList, "Kilometers"));
               EXPECT_TRUE(d.selectListItem(kEllipsoidList, "Bessel"));
+              // Leaving an edit formats its text.
+              EXPECT_TRUE(d.typeText(kOriginLatEdit, "-23.5"));
+              EXPECT_TRUE(d.editModified(kOriginLatEdit));
+              EXPECT_TRUE(d.pressTab());
+              EXPECT_EQ(d.editText(kOriginLatEdit), "23~ 30' 0.00\" S");
+              EXPECT_EQ(d.focus(), kOriginLonEdit);
               EXPECT_TRUE(d.typeText(kOriginLonEdit, "122 15 W"));
               EXPECT_TRUE(d.setChecked(kCopyTexturesCheck, false));
               EXPECT_TRUE(d.setChecked(kAutoObjectCheck, false));
               EXPECT_TRUE(d.pressOk());
             }),
             DialogResult::kOk);
-  EXPECT_EQ(options_.version, 1541);
-  EXPECT_EQ(options_.units, 1);
-  EXPECT_EQ(options_.ellipsoid, 2);
-  EXPECT_DOUBLE_EQ(options_.originLongitude, -122.25);
-  EXPECT_FALSE(options_.copyTextures);
+  EXPECT_EQ(stored(options_), "1541 0 2 1 -23.5 -122.25 45 33 010");
   EXPECT_FALSE(textures_.copyTextures());
-  EXPECT_TRUE(options_.autoGroup);
-  EXPECT_FALSE(options_.autoObject);
   EXPECT_TRUE(view_.messages.empty());
-}
-
-TEST_F(OptionsDialogTest, CheckBoxesAreTickedAtEveryOpening) {
-  options_.copyTextures = options_.autoGroup = options_.autoObject = false;
-  for (int round = 0; round < 2; ++round) {
-    run([&](OptionsDialog& d) {
-      EXPECT_TRUE(d.checked(kCopyTexturesCheck) && d.checked(kAutoGroupCheck) &&
-                  d.checked(kAutoObjectCheck));
-      d.setChecked(kAutoGroupCheck, false);
-      d.pressOk();
-    });
-    EXPECT_FALSE(options_.autoGroup);
-  }
-}
-
-TEST_F(OptionsDialogTest, LeavingAnEditFormatsItsText) {
-  run([&](OptionsDialog& d) {
-    d.typeText(kOriginLatEdit, "-23.5");
-    EXPECT_TRUE(d.editModified(kOriginLatEdit));
-    EXPECT_TRUE(d.pressTab());
-    EXPECT_EQ(d.editText(kOriginLatEdit), "23~ 30' 0.00\" S");
-    EXPECT_EQ(d.focus(), kOriginLonEdit);
-    d.pressOk();
-  });
-  EXPECT_TRUE(view_.messages.empty());
-  EXPECT_DOUBLE_EQ(options_.originLatitude, -23.5);
 }
 
 TEST_F(OptionsDialogTest, BadEntriesAreAnsweredAndHoldTheFocus) {
@@ -143,12 +143,11 @@ TEST_F(OptionsDialogTest, BadEntriesAreAnsweredAndHoldTheFocus) {
     d.typeText(kOriginLonEdit, "-180");
     EXPECT_TRUE(d.pressOk());
   });
-  EXPECT_EQ(view_.messages, (std::vector<std::string>{
-                                "Bad Latitude Range", "Bad Latitude Range", "Bad Coordinate Format",
-                                "Bad Coordinate Format", "Bad Longitude Range"}));
+  EXPECT_EQ(view_.messages,
+            (Texts{"Bad Latitude Range", "Bad Latitude Range", "Bad Coordinate Format",
+                   "Bad Coordinate Format", "Bad Longitude Range"}));
   EXPECT_EQ(view_.focusReturns.back(), kOriginLonEdit);
-  EXPECT_DOUBLE_EQ(options_.originLatitude, 90.0);
-  EXPECT_DOUBLE_EQ(options_.originLongitude, -180.0);
+  EXPECT_EQ(stored(options_), "1540 0 0 0 90 -180 45 33 111");
 }
 
 TEST_F(OptionsDialogTest, LambertParallelsOnlyUnderLambertConic) {
@@ -167,10 +166,8 @@ TEST_F(OptionsDialogTest, LambertParallelsOnlyUnderLambertConic) {
     d.typeText(kLambertLowerEdit, "33 N");
     EXPECT_TRUE(d.pressOk());
   });
-  EXPECT_EQ(view_.messages, std::vector<std::string>{"Bad Lambert Parallels"});
-  EXPECT_EQ(options_.projection, 3);
-  EXPECT_DOUBLE_EQ(options_.upperLambertLatitude, 45.0);
-  EXPECT_DOUBLE_EQ(options_.lowerLambertLatitude, 33.0);
+  EXPECT_EQ(view_.messages, Texts{"Bad Lambert Parallels"});
+  EXPECT_EQ(stored(options_), "1540 3 0 0 0 0 45 33 111");
 
   // Leaving Lambert Conic disables the edits again; an entry left there is not stored.
   run([&](OptionsDialog& d) {
@@ -180,8 +177,75 @@ TEST_F(OptionsDialogTest, LambertParallelsOnlyUnderLambertConic) {
     EXPECT_FALSE(d.enabled(kLambertUpperEdit));
     EXPECT_TRUE(d.pressOk());
   });
-  EXPECT_EQ(options_.projection, 4);
-  EXPECT_DOUBLE_EQ(options_.upperLambertLatitude, 45.0);
+  EXPECT_EQ(stored(options_), "1540 4 0 0 0 0 45 33 111");
+}
+
+TEST_F(OptionsDialogTest, BatchViewTypesEveryFieldAndPressesOk) {
+  EXPECT_EQ(batch([](DialogFieldValues& v) {
+              v.format = "15.4";
+              v.projection = "Lambert Conic";  // enables the Lambert edits typed after it
+              v.ellipsoid = "nad 1927";
+              v.units = "Feet";
+              v.originLat = "-23.5";
+              v.originLon = "10 30 00 W";
+              v.lambertUpper = "45 N";
+              v.lambertLower = "33";
+              v.copyTextures = v.autoGroup = false;
+            }),
+            DialogResult::kOk);
+  EXPECT_EQ(errors_.str(), "");
+  EXPECT_EQ(stored(options_), "1540 3 4 4 -23.5 -10.5 45 33 001");
+  EXPECT_FALSE(textures_.copyTextures());
+}
+
+TEST_F(OptionsDialogTest, BatchViewTurnsMessagesAndRefusedValuesIntoBadUsage) {
+  EXPECT_EQ(batch([](DialogFieldValues& v) {
+              v.originLat = "91";
+              v.units = "Feet";
+            }),
+            DialogResult::kBadUsage);
+  EXPECT_EQ(errors_.str(),
+            "Latitude Out Of Range\nLatitudes should fall within +/- 90 degrees\n"
+            "(in the field Origin Latitude)\n");
+  EXPECT_EQ(stored(options_), "1540 0 0 0 0 0 45 33 111");  // nothing stored
+
+  // The projection shown is Flat Earth.
+  EXPECT_EQ(batch([](DialogFieldValues& v) { v.lambertUpper = "45"; }), DialogResult::kBadUsage);
+  EXPECT_NE(errors_.str().find("Lambert Upper: the field is disabled"), std::string::npos);
+  // Listed by the attribute table, not offered by the dialog.
+  EXPECT_EQ(batch([](DialogFieldValues& v) { v.format = "14"; }), DialogResult::kBadUsage);
+  EXPECT_NE(errors_.str().find("Version: no entry \"14\""), std::string::npos);
+}
+
+TEST_F(OptionsDialogTest, TerminalFormGoesBackToTheFieldAtFault) {
+  const std::string output = terminal(
+      "\n"       // version kept
+      "4\n"      // projection by number: Lambert Conic
+      "\n"       // ellipsoid kept
+      "feet\n"   // units by text
+      "abc\n"    // origin latitude: refused on leaving, asked again
+      "-23.5\n"  //
+      "\n"       // origin longitude kept
+      "10 N\n"   // Lambert upper
+      "10 S\n"   // Lambert lower
+      "n\n\n\n"  // copy textures off, the two others kept
+      "\n"       // OK: the parallels are refused, back to Lambert upper
+      "45 N\n\n\n\n\n"
+      "o\n",
+      DialogResult::kOk);
+  EXPECT_NE(output.find("Origin Latitude [0~ 0' 0.00\" N]: "), std::string::npos) << output;
+  EXPECT_NE(output.find("*** Bad Coordinate Format ***\nBAD COORDINATE FORMAT\n"),
+            std::string::npos);
+  EXPECT_NE(output.find("*** Bad Lambert Parallels ***"), std::string::npos);
+  EXPECT_NE(output.find("Lambert Upper [10~ 0' 0.00\" N]: "), std::string::npos);
+  EXPECT_EQ(stored(options_), "1540 3 0 4 -23.5 0 45 -10 011");
+}
+
+TEST_F(OptionsDialogTest, TerminalFormSkipsDisabledFieldsAndEndOfInputCancels) {
+  const std::string output = terminal("\n\n\n\n12\n\n", DialogResult::kCancel);
+  EXPECT_NE(output.find("Lambert Upper [45~ 0' 0.00\" N] (disabled"), std::string::npos) << output;
+  EXPECT_NE(output.find("(end of input: cancelled)"), std::string::npos);
+  EXPECT_EQ(stored(options_), "1540 0 0 0 0 0 45 33 111");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Texture attribute files: the byte layout with and without the optional sections,
-// and the files written beside the images at close.
+// Texture attribute files: the layout with and without the optional sections, and the
+// files written beside the images at close.
 #include <gtest/gtest.h>
 
 #include "flt/output_file.h"
@@ -21,8 +21,6 @@ FltTextureAttr fromBitmap() {
   return a;
 }
 
-}  // namespace
-
 TEST(FltTextureAttr, LayoutWithAllFlagsClear) {
   FltRecord r;
   fromBitmap().serialise(r);
@@ -32,8 +30,8 @@ TEST(FltTextureAttr, LayoutWithAllFlagsClear) {
   EXPECT_EQ(be32(b, 4), 256u);
   EXPECT_EQ(be32(b, 24), 0xFFFFFFFFu);
   EXPECT_EQ(be32(b, 40), 1u);
-  EXPECT_EQ((std::vector<uint8_t>(&b[100], &b[108])),
-            (std::vector<uint8_t>{0x40, 0x24, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(be32(b, 100), 0x40240000u);  // 10.0 as a double
+  EXPECT_EQ(be32(b, 104), 0u);
   EXPECT_EQ(be32(b, 108), 0x40240000u);
   EXPECT_EQ(be32(b, 120), 0x05F0u);  // kernel version 1520 whatever the file's revision
   EXPECT_EQ(be32(b, 144), 2u);
@@ -68,9 +66,8 @@ TEST(FltTextureAttr, OptionalSectionsShiftWhatFollowsAndEveryFieldRoundTrips) {
   for (int i = 0; i < 5; ++i) a.detail[i] = 100 + i;
   std::strcpy(a.comments, "scanned from the north wall");
   a.controlPointCount = 3;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 3; ++i)
     for (int k = 0; k < 4; ++k) a.controlPoints[i][k] = i * 10 + k + 0.5;
-  }
   FltRecord r;
   a.serialise(r);
   std::vector<uint8_t> b = bytesOf(r);
@@ -93,7 +90,7 @@ TEST(FltTextureAttr, FilesBesideEveryTextureAndWarningsForThoseThatFail) {
   std::vector<std::string> names;
   for (int i = 0; i < 10; ++i) names.push_back(dir.path() + "/tex" + std::to_string(i) + ".rgb");
   std::ofstream(names[3] + ".attr") << std::string(5000, 'x');  // stale and longer
-  std::string missing = dir.path() + "/no_such_dir/gone.rgb";
+  const std::string missing = dir.path() + "/no_such_dir/gone.rgb";
   for (const std::string& n : {names[0], missing, std::string()}) names.push_back(n);
   for (const std::string& n : names) {
     FltTexture t;
@@ -116,3 +113,5 @@ TEST(FltTextureAttr, FilesBesideEveryTextureAndWarningsForThoseThatFail) {
   EXPECT_TRUE(file.warnings().empty());
   file.discard();
 }
+
+}  // namespace

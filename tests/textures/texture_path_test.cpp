@@ -1,10 +1,9 @@
-// Texture path rules: the output directory, joining, resolution with and without
-// copying, and the copy itself.
+// Texture path rules: the output directory, joining, resolution with and without copying,
+// and the copy itself.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/textures/texture_test_support.h"
@@ -18,19 +17,6 @@ std::string resolved(const TexturePathContext& paths, std::string path) {
   paths.resolveTexturePath(path);
   return path;
 }
-
-void writeFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-}  // namespace
 
 TEST(TexturePath, OutputDirectoryAndJoin) {
   EXPECT_EQ(textureOutputDirectory("C:\\out\\scene.flt"), "C:\\out");
@@ -75,8 +61,8 @@ TEST(TexturePath, CopyOverwritesAndReportsFailures) {
   ScopedWorkDir dir;
   fs::create_directories("maps");
   fs::create_directories("out");
-  writeFile("maps/wood.bmp", "new image");
-  writeFile("out/wood.bmp", "old image");
+  std::ofstream("maps/wood.bmp") << "new image";
+  std::ofstream("out/wood.bmp") << "old image";
   const std::string out = (fs::path(dir.path()) / "out").string();
 
   TexturePathContext paths;
@@ -87,19 +73,21 @@ TEST(TexturePath, CopyOverwritesAndReportsFailures) {
   EXPECT_EQ(target, out + "/wood.bmp");
   std::string error;
   EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, error)) << error;
-  EXPECT_EQ(readFile(target), "new image");
+  EXPECT_EQ(fileText(target), "new image");
 
   // A Windows-style source name still finds the file.
-  writeFile("maps/stone.bmp", "stone");
+  std::ofstream("maps/stone.bmp") << "stone";
   target = "maps\\stone.bmp";
   paths.resolveTexturePath(target);
   EXPECT_TRUE(paths.copyTexture("maps\\stone.bmp", target, error)) << error;
-  EXPECT_EQ(readFile(out + "/stone.bmp"), "stone");
+  EXPECT_EQ(fileText(out + "/stone.bmp"), "stone");
 
   // An image already where it belongs is left alone, not copied onto itself.
   EXPECT_TRUE(paths.copyTexture(target, target, error)) << error;
-  EXPECT_EQ(readFile(target), "stone");
+  EXPECT_EQ(fileText(target), "stone");
 
   EXPECT_FALSE(paths.copyTexture("maps/none.bmp", out + "/none.bmp", error));
   EXPECT_NE(error.find("maps/none.bmp"), std::string::npos) << error;
 }
+
+}  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the material and texture tests: a working directory of their own,
-// big-endian reads and the records of a written file.
+// Helpers of the material and texture tests: a working directory of their own, file
+// contents, big-endian reads and the records of a written file.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -43,6 +43,11 @@ inline std::vector<uint8_t> bytesOf(const FltRecord& r) {
 inline std::vector<uint8_t> fileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::string fileText(const std::string& path) {
+  std::vector<uint8_t> b = fileBytes(path);
+  return {b.begin(), b.end()};
 }
 
 inline uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
