@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <functional>
 #include <memory>
@@ -252,11 +253,20 @@ void dumpVector(FltDumpContext& c) {
   dumpField(c.line, "direction=%s", point(v.i, v.j, v.k).c_str());
 }
 
-// The shortest text that reads back as the same float.
-std::string floatText(float v) {
-  char text[32];
-  auto end = std::to_chars(text, text + sizeof text, v).ptr;
+// The shortest text that reads back as the same value; plain digits where that
+// stays short ("100000", not "1e+05"), exponents only for the very large or small.
+template <class T>
+std::string shortestText(T v) {
+  char text[64];
+  const T magnitude = std::fabs(v);
+  const bool plain = magnitude == 0 || (magnitude >= T(1e-4) && magnitude < T(1e15));
+  auto end = plain ? std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr
+                   : std::to_chars(text, text + sizeof text, v).ptr;
   return std::string(text, end);
+}
+
+std::string floatText(float v) {
+  return shortestText(v);
 }
 
 std::string triple(const float (&c)[3]) {
@@ -408,9 +418,7 @@ void dumpId(FltDumpContext& context, const char* id) {
 }
 
 std::string dumpNumber(double value) {
-  char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return shortestText(value);
 }
 
 std::string dumpQuoted(const std::string& text, size_t maxLength) {

@@ -76,7 +76,8 @@ TEST(FltDumpTest, TreeOfAnExportShowsNestingNamesAndKeyFields) {
     box.setId("box");
     file.write(box);
     FltLod lod;
-    lod.switchInDistance = 500;
+    lod.switchInDistance = 100000;  // plain digits, not "1e+05"
+    lod.centerX = 1e-7;
     lod.centerZ = 3.25;
     file.write(lod);
     file.writePushSubface();
@@ -112,7 +113,7 @@ TEST(FltDumpTest, TreeOfAnExportShowsNestingNamesAndKeyFields) {
                 "    FLT_COMMENT len=40 text=\"first line\\nsecond \\\"quoted\\\" line\"",
                 "    FLT_PUSH_LEVEL len=8",
                 "      FLT_OBJECT len=32 id=\"box\"",
-                "      FLT_LOD len=72 id=\"l1\" in=500 out=1 centre=(0,0,3.25)",
+                "      FLT_LOD len=72 id=\"l1\" in=100000 out=1 centre=(1e-07,0,3.25)",
                 "      FLT_PUSH_SUBFACE len=8",
                 "        FLT_SWITCH len=40 id=\"f1\" current=0 masks=2 words=1 "
                 "mask=0x00000005,0xFFFFFFFF",
