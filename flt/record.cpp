@@ -5,29 +5,6 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// Two bytes 0x00 0x64 read as a native 16-bit value equal 100 only on a big-endian host.
-bool hostIsBigEndian() {
-  const unsigned char probe[2] = {0x00, 0x64};
-  uint16_t v;
-  std::memcpy(&v, probe, 2);
-  return v == 100;
-}
-
-const bool kHostIsBigEndian = hostIsBigEndian();
-
-void toBigEndian(const void* src, uint8_t* dst, int width) {
-  const auto* s = static_cast<const uint8_t*>(src);
-  if (kHostIsBigEndian || width == 1) {
-    std::memcpy(dst, s, width);
-  } else {
-    for (int i = 0; i < width; ++i) dst[i] = s[width - 1 - i];
-  }
-}
-
-}  // namespace
-
 FltRecord::FltRecord(FltRecord&& other) noexcept {
   *this = std::move(other);
 }
@@ -139,15 +116,15 @@ void FltRecord::readText(char* dst, int width) {
   dst[width] = '\0';
 }
 
-FltRecord& FltRecord::putField(const void* v, int width) {
-  toBigEndian(v, scratch_, width);
+FltRecord& FltRecord::putFieldSlow(const void* v, int width) {
+  storeBigEndian(v, scratch_, width);
   writeBytes(scratch_, width);
   return *this;
 }
 
 FltRecord& FltRecord::getField(void* v, int width) {
   readBytes(scratch_, width);
-  toBigEndian(scratch_, static_cast<uint8_t*>(v), width);
+  storeBigEndian(scratch_, static_cast<uint8_t*>(v), width);
   return *this;
 }
 

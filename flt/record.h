@@ -88,7 +88,25 @@ class FltRecord {
   void assign(const uint8_t* bytes, int n);
 
  private:
-  FltRecord& putField(const void* v, int width);
+  // Fields written inside the block's capacity take the inline path; growth,
+  // the length limit and overflow go through putFieldSlow.
+  FltRecord& putField(const void* v, int width) {
+    const int end = cursor_ + width;
+    if (end > capacity_ || end > kMaxLength) return putFieldSlow(v, width);
+    storeBigEndian(v, data_ + cursor_, width);
+    cursor_ = static_cast<int16_t>(end);
+    if (end > length_) length_ = static_cast<uint16_t>(end);
+    return *this;
+  }
+  static void storeBigEndian(const void* src, uint8_t* dst, int width) {
+    const auto* s = static_cast<const uint8_t*>(src);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    for (int i = 0; i < width; ++i) dst[i] = s[i];
+#else
+    for (int i = 0; i < width; ++i) dst[i] = s[width - 1 - i];
+#endif
+  }
+  FltRecord& putFieldSlow(const void* v, int width);
   FltRecord& getField(void* v, int width);
 
   uint16_t opcode_ = 0;
