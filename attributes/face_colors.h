@@ -5,6 +5,6 @@ class FltFace;
 class FltColorPalette;
 
 // The face's attribute tables, then FltFaceColor and FltAltColor as RRGGBBAA hex
-// texts: each sets its packed colour and palette index and clears its no-colour flag.
+// texts: each sets its packed color and palette index and clears its no-color flag.
 // Components the text does not reach are 0. 1 when anything was found.
 int readFaceColors(const SceneNode& node, FltFace& face, FltColorPalette& palette);

@@ -7,6 +7,7 @@
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
 #include "attributes/node_values.h"
+#include "convert/export_context.h"
 #include "flt/face.h"
 #include "flt/light_point.h"
 #include "flt/output_file.h"
@@ -26,17 +27,13 @@ bool isOfKind(SceneNode* node, int wanted) {
   return readNodeKind(node, true, &kind) && kind == wanted;
 }
 
-std::string quotedName(const SceneNode* node) {
-  const char* name = node->name();
-  return name ? "\"" + std::string(name) + "\"" : "an unnamed node";
-}
-
 }  // namespace
 
-void LightPointConverter::prepare(FltOutputFile& file, TimeValue t) {
-  time_ = t;
-  file_ = &file;
-  colors_ = file.components().colors;
+void LightPointConverter::prepare(const ExportContext& context) {
+  context_ = &context;
+  time_ = context.time();
+  file_ = &context.file();
+  colors_ = file_->components().colors;
 }
 
 int LightPointConverter::writeLightPoint(SceneNode* node) {
@@ -98,9 +95,8 @@ void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
   }
   if (!any) {
     // A box with no point has no centre; writing one would place a light nowhere.
-    if (warn_)
-      warn_("light vertex " + quotedName(child) + " of " + quotedName(parent) +
-            " has no usable vertex; it is left out");
+    context_->warn("light vertex " + nodeName(child) + " of " + nodeName(parent) +
+                   " has no usable vertex; it is left out");
     return;
   }
   FltVertex vertex;

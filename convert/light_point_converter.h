@@ -3,11 +3,9 @@
 // holding a vertex for each child marked as a light vertex. The children are never
 // walked as nodes.
 
-#include <functional>
-#include <string>
-
 #include "plugin/host_types.h"
 
+class ExportContext;
 class FltColorPalette;
 class FltOutputFile;
 class FltRecordBase;
@@ -15,13 +13,10 @@ class SceneNode;
 
 class LightPointConverter {
  public:
-  using WarningSink = std::function<void(const std::string&)>;
-
   // The light-vertex marker: a child's FltType must equal it exactly.
   static constexpr const char* kLightVertexType = "FltLightVtx";
 
-  void prepare(FltOutputFile& file, TimeValue t);
-  void setWarningSink(WarningSink sink) { warn_ = std::move(sink); }
+  void prepare(const ExportContext& context);
 
   // A node of kind light point, with at least one light point property and at least
   // one child. 1 when it was taken (its records written), 0 when it does not qualify,
@@ -38,5 +33,5 @@ class LightPointConverter {
   TimeValue time_ = 0;
   FltOutputFile* file_ = nullptr;
   FltColorPalette* colors_ = nullptr;
-  WarningSink warn_;
+  const ExportContext* context_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "convert/export_context.h"
 #include "flt/material.h"
 #include "flt/material_palette.h"
 #include "flt/output_file.h"
@@ -17,9 +18,9 @@ void store(const Color& c, float out[3]) {
 
 }  // namespace
 
-void MaterialConverter::prepare(FltOutputFile& file, TimeValue t) {
-  file_ = &file;
-  time_ = t;
+void MaterialConverter::prepare(const ExportContext& context) {
+  file_ = &context.file();
+  time_ = context.time();
   byMaterial_.clear();
 }
 

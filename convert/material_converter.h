@@ -5,6 +5,7 @@
 
 #include "plugin/host_types.h"
 
+class ExportContext;
 class FltMaterial;
 class FltOutputFile;
 class Material;
@@ -12,7 +13,7 @@ class Material;
 class MaterialConverter {
  public:
   // Binds the converter to the file whose palette receives the materials.
-  void prepare(FltOutputFile& file, TimeValue t);
+  void prepare(const ExportContext& context);
   // The palette index of the material, added on first use; -1 for none or when
   // the material is not a standard one (a multi-material, another class).
   int materialIndexOf(Material* material);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "attributes/face_colors.h"
+#include "convert/export_context.h"
 #include "convert/material_converter.h"
 #include "convert/node_comment.h"
 #include "convert/texture_source.h"
@@ -26,14 +27,15 @@ bool validTriangle(const Face& f, size_t vertCount) {
 
 }  // namespace
 
-void MeshConverter::prepare(FltOutputFile& file, TimeValue t, MaterialConverter& materials,
+void MeshConverter::prepare(const ExportContext& context, MaterialConverter& materials,
                             TextureSource& textures) {
   release();
-  file_ = &file;
-  colors_ = file.components().colors;
+  context_ = &context;
+  file_ = &context.file();
+  colors_ = file_->components().colors;
   materials_ = &materials;
   textures_ = &textures;
-  time_ = t;
+  time_ = context.time();
   uvTransform_ = Matrix3();
 }
 
@@ -159,9 +161,9 @@ bool MeshConverter::trianglePath() {
   int valid = 0;
   for (const Face& f : mesh_->faces) valid += validTriangle(f, vertCount);
   const int skipped = mesh_->numFaces() - valid;
-  if (skipped > 0 && sink_)
-    sink_("node " + (hasName_ ? name_ : "(unnamed)") + ": " + std::to_string(skipped) +
-          " triangles name vertices the mesh does not have and were left out");
+  if (skipped > 0)
+    context_->warn(nodeName(node_) + ": " + std::to_string(skipped) +
+                   " triangles name vertices the mesh does not have and were left out");
   if (valid == 0) return false;
 
   FltObject object;
@@ -202,11 +204,11 @@ void MeshConverter::fillFace(int triangle, FltFace& face) {
       if (index == -1) face.materialIndex = -1;
     }
     Color c = material->baseColor();
-    face.setColour(*colors_, FltPackedColor::fromFloats(c.r, c.g, c.b));
+    face.setColor(*colors_, FltPackedColor::fromFloats(c.r, c.g, c.b));
   }
   if (useMaterial_)
     face.materialIndex = static_cast<int16_t>(materials_->materialIndexOf(material));
-  if (!propertiesFound_ && face.materialIndex == -1) face.setColour(*colors_, wireColor_);
+  if (!propertiesFound_ && face.materialIndex == -1) face.setColor(*colors_, wireColor_);
 }
 
 bool MeshConverter::writeFaceHead(FltFace& face) {
@@ -255,7 +257,7 @@ bool MeshConverter::addCorner(int triangle, int corner) {
 
   if (p < mesh_->vertCols.size()) {
     const Point3& c = mesh_->vertCols[p];
-    v.setColour(c.x, c.y, c.z);
+    v.setColor(c.x, c.y, c.z);
   }
   if (!mesh_->tVerts.empty() && static_cast<size_t>(triangle) < mesh_->tvFaces.size()) {
     const uint32_t t = mesh_->tvFaces[triangle].t[corner];

@@ -2,7 +2,6 @@
 // A node's mesh as face records: merged coplanar polygons where the extractor
 // manages, the host's triangles otherwise; vertices in world coordinates.
 
-#include <functional>
 #include <string>
 
 #include "convert/polygon_extractor.h"
@@ -11,6 +10,7 @@
 #include "plugin/host_types.h"
 #include "plugin/tri_object.h"
 
+class ExportContext;
 class FltColorPalette;
 class FltOutputFile;
 class MaterialConverter;
@@ -21,14 +21,11 @@ struct Face;
 
 class MeshConverter {
  public:
-  using WarningSink = std::function<void(const std::string&)>;
-
   MeshConverter() = default;
   MeshConverter(const MeshConverter&) = delete;
   MeshConverter& operator=(const MeshConverter&) = delete;
 
-  void prepare(FltOutputFile& file, TimeValue t, MaterialConverter& materials,
-               TextureSource& textures);
+  void prepare(const ExportContext& context, MaterialConverter& materials, TextureSource& textures);
   // With Auto Object on, a node of two or more polygons gets an object record
   // around its faces.
   void setAutoObject(bool on) { autoObject_ = on; }
@@ -38,13 +35,10 @@ class MeshConverter {
   int convertNode(SceneNode* node);
   void release();
 
-  // Triangles left out because they name vertices the mesh does not have.
-  void setWarningSink(WarningSink sink) { sink_ = std::move(sink); }
-
  private:
   bool polygonPath();
   bool trianglePath();
-  // What every face of the node shares: properties, colours, comment, wire colour.
+  // What every face of the node shares: properties, colors, comment, wire color.
   void beginNode(SceneNode* node);
   void setMatrix(const Matrix3& m, bool mirrored);
   void fillFace(int triangle, FltFace& face);
@@ -59,7 +53,7 @@ class MeshConverter {
   TextureSource* textures_ = nullptr;
   TimeValue time_ = 0;
   bool autoObject_ = true;
-  WarningSink sink_;
+  const ExportContext* context_ = nullptr;
 
   PolygonExtractor extractor_;
   TriObjectHandle holder_;

@@ -5,6 +5,7 @@
 #include "attributes/apply_attributes.h"
 #include "attributes/node_kind.h"
 #include "attributes/switch_masks.h"
+#include "convert/export_context.h"
 #include "convert/light_point_converter.h"
 #include "convert/node_comment.h"
 #include "flt/bsp.h"
@@ -27,11 +28,6 @@ namespace {
 void setIdFromName(FltIdRecord& record, const SceneNode* node) {
   const char* name = node->name();
   if (name && std::strlen(name) < FltIdRecord::kIdLength) record.setId(name);
-}
-
-std::string quotedName(const SceneNode* node) {
-  const char* name = node->name();
-  return name ? "node \"" + std::string(name) + "\"" : "an unnamed node";
 }
 
 void addBox(const Box3& box, double lo[3], double hi[3], bool& any) {
@@ -63,11 +59,12 @@ bool lodCenter(SceneNode* node, TimeValue t, double center[3]) {
   return any;
 }
 
-void NodeTraversal::prepare(FltOutputFile& file, HostInterface* host, TimeValue t,
+void NodeTraversal::prepare(const ExportContext& context, HostInterface* host,
                             LightPointConverter& lights, GeometryWriter geometry) {
-  file_ = &file;
+  context_ = &context;
+  file_ = &context.file();
   host_ = host;
-  time_ = t;
+  time_ = context.time();
   lights_ = &lights;
   geometry_ = std::move(geometry);
   cancelled_ = false;
@@ -91,10 +88,6 @@ int NodeTraversal::subtreeCount(SceneNode* node) {
 
 bool NodeTraversal::stopped() const {
   return cancelled_ || !file_ || file_->failed();
-}
-
-void NodeTraversal::warn(const std::string& text) {
-  if (warn_) warn_(text);
 }
 
 void NodeTraversal::reportProgress() {
@@ -267,7 +260,7 @@ int NodeTraversal::writeGeometry(SceneNode* node) {
   if (stopped()) return 0;
   const int faces = geometry_ ? geometry_(node) : 0;
   if (faces == 0 && !stopped())
-    warn(quotedName(node) + " gave no faces; nothing was written for its geometry");
+    context_->warn(nodeName(node) + " gave no faces; nothing was written for its geometry");
   return faces;
 }
 

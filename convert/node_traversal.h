@@ -13,6 +13,7 @@
 
 #include "plugin/host_types.h"
 
+class ExportContext;
 class FltRecordBase;
 class FltOutputFile;
 class HostInterface;
@@ -28,12 +29,10 @@ class NodeTraversal {
  public:
   // Writes the node's geometry as faces; answers the number of faces written.
   using GeometryWriter = std::function<int(SceneNode* node)>;
-  using WarningSink = std::function<void(const std::string&)>;
 
   // `host` may be null: then there is no progress and no cancel.
-  void prepare(FltOutputFile& file, HostInterface* host, TimeValue t, LightPointConverter& lights,
+  void prepare(const ExportContext& context, HostInterface* host, LightPointConverter& lights,
                GeometryWriter geometry);
-  void setWarningSink(WarningSink sink) { warn_ = std::move(sink); }
   void setAutoGroup(bool on) { autoGroup_ = on; }
   bool autoGroup() const { return autoGroup_; }
 
@@ -66,14 +65,13 @@ class NodeTraversal {
   int writeGeometry(SceneNode* node);
   void commentStep(SceneNode* node);
   void reportProgress();
-  void warn(const std::string& text);
 
   FltOutputFile* file_ = nullptr;
   HostInterface* host_ = nullptr;
   TimeValue time_ = 0;
   LightPointConverter* lights_ = nullptr;
   GeometryWriter geometry_;
-  WarningSink warn_;
+  const ExportContext* context_ = nullptr;
   bool autoGroup_ = true;
   bool cancelled_ = false;
   int nodeTotal_ = 0;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "convert/export_context.h"
 #include "flt/output_file.h"
 #include "flt/texture.h"
 #include "flt/texture_list.h"
@@ -19,14 +20,14 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void TextureSource::prepare(const std::string& outputPath, FltOutputFile& file) {
+void TextureSource::prepare(const std::string& outputPath, const ExportContext& context) {
   std::error_code ec;
   std::string current = std::filesystem::current_path(ec).string();
   paths_.setUp(current, outputPath);
-  file_ = &file;
+  context_ = &context;
+  file_ = &context.file();
   byMap_.clear();
   builtFrom_.clear();
-  warnings_.clear();
 }
 
 void TextureSource::release() {
@@ -50,8 +51,8 @@ int TextureSource::textureIndexOf(TextureMap* map) {
   } else if (paths_.copyApplies()) {
     auto built = builtFrom_.find(key);
     if (built != builtFrom_.end() && !sameFile(built->second, map->mapName()))
-      warn("textures " + built->second + " and " + map->mapName() + " are both copied to " + key +
-           "; faces of the second show the first");
+      context_->warn("textures " + built->second + " and " + map->mapName() +
+                     " are both copied to " + key + "; faces of the second show the first");
   }
   byMap_.emplace(map, index);
   return index;
@@ -64,9 +65,8 @@ int TextureSource::addEntry(TextureMap* map, const std::string& key) {
   fillEntry(map, entry, source, missing);
   int index = file_->components().textures->addTexture(entry);
   builtFrom_.emplace(key, map->mapName());
-  std::string error;
   // A missing image was reported already; a failed copy of it says nothing new.
-  if (!paths_.copyTexture(source, entry.key(), error) && !missing) warn(error);
+  paths_.copyTexture(source, entry.key(), missing ? WarningSink() : context_->warningSink());
   return index;
 }
 
@@ -102,10 +102,6 @@ void TextureSource::fillEntry(TextureMap* map, FltTexture& entry, std::string& s
 
   missing = a.texelsU == 0 || a.texelsV == 0;
   if (missing)
-    warn("texture image " + source + " is missing or unreadable; its texture entry has size 0 x 0");
-}
-
-void TextureSource::warn(const std::string& text) {
-  warnings_.push_back(text);
-  if (sink_) sink_(text);
+    context_->warn("texture image " + source +
+                   " is missing or unreadable; its texture entry has size 0 x 0");
 }

@@ -2,26 +2,23 @@
 // Host bitmap textures as entries of the file's texture palette, with the image
 // files referenced from, and optionally copied beside, the output file.
 
-#include <functional>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "textures/texture_path.h"
 
+class ExportContext;
 class FltOutputFile;
 class FltTexture;
 class TextureMap;
 
 class TextureSource {
  public:
-  using WarningSink = std::function<void(const std::string&)>;
-
   void setCopyTextures(bool on) { paths_.setCopyTextures(on); }
   bool copyTextures() const { return paths_.copyTextures(); }
 
   // Starts an export to `outputPath` from the process's working directory.
-  void prepare(const std::string& outputPath, FltOutputFile& file);
+  void prepare(const std::string& outputPath, const ExportContext& context);
   // The texture pattern index of the map's image, added (and its image copied) on
   // first use; -1 when the map is not a bitmap texture, names no file or has no bitmap.
   int textureIndexOf(TextureMap* map);
@@ -30,15 +27,9 @@ class TextureSource {
   const TexturePathContext& paths() const { return paths_; }
   void release();
 
-  // Problems that do not stop the export (a missing image, a failed copy). They
-  // go to the sink when one is set and are also kept until the next prepare.
-  void setWarningSink(WarningSink sink) { sink_ = std::move(sink); }
-  const std::vector<std::string>& warnings() const { return warnings_; }
-
  private:
   int addEntry(TextureMap* map, const std::string& key);
   void fillEntry(TextureMap* map, FltTexture& entry, std::string& source, bool& missing);
-  void warn(const std::string& text);
 
   TexturePathContext paths_;
   FltOutputFile* file_ = nullptr;
@@ -47,6 +38,5 @@ class TextureSource {
   // Which map name each key was built from, to tell two images that would be
   // copied to one place.
   std::unordered_map<std::string, std::string> builtFrom_;
-  WarningSink sink_;
-  std::vector<std::string> warnings_;
+  const ExportContext* context_ = nullptr;
 };

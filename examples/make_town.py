@@ -5,7 +5,7 @@ images checker.png and gradient.png, beside this script.
 The scene is small on purpose (a few KB of geometry) but its node extras use the
 exporter's whole property vocabulary: a FLT_HEADER node, groups, a level of detail,
 a degree of freedom, a switch, a separating plane, a clip region, an external
-reference, light points and a light string, textured and coloured faces, a face
+reference, light points and a light string, textured and colored faces, a face
 material, terrain/hidden/footprint flags, a super face, free comment text, and
 meshes of several shapes (boxes, a grid whose quads merge into one polygon, a
 pyramid, a mirrored wedge).

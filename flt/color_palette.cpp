@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int kWideRevision = 1510;
-constexpr int kNamesRevision = 1420;  // names follow the colours only above this
+constexpr int kNamesRevision = 1420;  // names follow the colors only above this
 constexpr int kReservedBytes = 128;
 
 int distance(const FltPackedColor& a, const FltPackedColor& b) {
@@ -86,7 +86,7 @@ void FltColorPalette::reset() {
 
 void FltColorPalette::setVersion(int version) {
   capacity_ = version >= kWideRevision ? kMaxSlots : kMaxSlots / 2;
-  assert(used_ <= capacity_ && "the revision changed after colours were handed out");
+  assert(used_ <= capacity_ && "the revision changed after colors were handed out");
 }
 
 FltPackedColor FltColorPalette::fullIntensity(const FltPackedColor& c) {
@@ -122,7 +122,7 @@ int32_t FltColorPalette::indexOf(const FltPackedColor& c) {
   return nearestSlot(c, at.position);
 }
 
-// Walks outward from the insertion position in colour order and stops once the red
+// Walks outward from the insertion position in color order and stops once the red
 // difference alone exceeds that of the best match: cheap, not an exhaustive search.
 int FltColorPalette::nearestSlot(const FltPackedColor& c, size_t position) const {
   int best = INT_MAX;

@@ -1,6 +1,6 @@
 #pragma once
-// The colour palette: hue and saturation at full brightness, one slot per colour.
-// A colour index is slot * 128 plus the brightness of the colour as given (0..127).
+// The color palette: hue and saturation at full brightness, one slot per color.
+// A color index is slot * 128 plus the brightness of the color as given (0..127).
 
 #include <cstdint>
 #include <string>
@@ -14,7 +14,7 @@ void rgbToHsv(float r, float g, float b, float& h, float& s, float& v);
 // Leaves r, g, b as they were when h lies outside 0..1.
 void hsvToRgb(float h, float s, float v, float& r, float& g, float& b);
 
-// A named colour; only parsed palettes carry names, the export never makes any.
+// A named color; only parsed palettes carry names, the export never makes any.
 struct FltColorName {
   uint16_t colorIndex = 0;
   std::string name;
@@ -31,7 +31,7 @@ class FltColorPalette : public FltRecordBase {
   void serialise(FltRecord& record, int version) const override;
   void parse(FltRecord& record, int version) override;
 
-  // Finds or adds the colour's full-intensity slot; a full palette gives the nearest.
+  // Finds or adds the color's full-intensity slot; a full palette gives the nearest.
   int32_t colorIndex(const FltPackedColor& c);
   int32_t indexOf(const FltPackedColor& c);
   static FltPackedColor fullIntensity(const FltPackedColor& c);
@@ -39,7 +39,7 @@ class FltColorPalette : public FltRecordBase {
   // 1024 slots from revision 1510, 512 below.
   void setVersion(int version);
   // Empties the palette and its names and sets every slot back to FF FF FF FF, so
-  // that one export's colours never leak into the unused slots of the next.
+  // that one export's colors never leak into the unused slots of the next.
   void reset();
 
   int usedCount() const { return used_; }
@@ -58,7 +58,7 @@ class FltColorPalette : public FltRecordBase {
   int used_ = 0;
   int capacity_ = kMaxSlots;
   FltPackedColor slots_[kMaxSlots];
-  std::vector<uint32_t> order_;  // used slots, sorted by colour
+  std::vector<uint32_t> order_;  // used slots, sorted by color
   std::vector<FltColorName> names_;
   std::vector<uint32_t> nameOrder_;  // positions in names_, sorted by name
 };

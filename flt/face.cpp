@@ -9,7 +9,7 @@ constexpr int kWideRevision = 1510;
 
 }  // namespace
 
-void FltFace::setColour(FltColorPalette& palette, const FltPackedColor& c) {
+void FltFace::setColor(FltColorPalette& palette, const FltPackedColor& c) {
   primaryColor = c;
   primaryColorIndex = palette.colorIndex(c);
   flags &= ~kFlagNoColor;
@@ -30,7 +30,7 @@ void FltFace::serialise(FltRecord& r, int version) const {
   r.write16(materialIndex).write16(surfaceMaterialCode).write16(featureId);
   r.write32(irMaterialCode).write16(transparency).write8(lodGenerationControl);
   r.write8(lineStyleIndex).write32(flags).write8(lightMode);
-  // The packed colours are not written: readers take the indexes.
+  // The packed colors are not written: readers take the indexes.
   r.skip(15);
   if (wide) {
     r.write16(textureMappingIndex);

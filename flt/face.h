@@ -1,5 +1,5 @@
 #pragma once
-// A face: one polygon's colours, material, texture, draw mode and flags. Its corners
+// A face: one polygon's colors, material, texture, draw mode and flags. Its corners
 // follow one level down as a vertex list.
 
 #include <cstdint>
@@ -20,13 +20,13 @@ class FltFace : public FltIdRecord {
   static constexpr uint32_t kFlagHidden = 0x04000000u;
 
   uint16_t opcode() const override { return kOpcode; }
-  // Below revision 1510 the colour indexes stand, cut to 16 bits, where the colour
+  // Below revision 1510 the color indexes stand, cut to 16 bits, where the color
   // name indexes stand from 1510.
   void serialise(FltRecord& record, int version) const override;
   void parse(FltRecord& record, int version) override;
 
-  // Stores the colour, takes its palette index and clears the no-colour flag.
-  void setColour(FltColorPalette& palette, const FltPackedColor& c);
+  // Stores the color, takes its palette index and clears the no-color flag.
+  void setColor(FltColorPalette& palette, const FltPackedColor& c);
 
   int32_t irColorCode = 0;
   int16_t relativePriority = 0;

@@ -199,7 +199,7 @@ void dumpVertexList(FltDumpContext& c) {
 void dumpColorPalette(FltDumpContext& c) {
   FltColorPalette p;
   parseCurrent(c, p);
-  dumpField(c.line, "colours=%d names=%d", p.capacity(), p.colorNameCount());
+  dumpField(c.line, "colors=%d names=%d", p.capacity(), p.colorNameCount());
 }
 
 void dumpVertexPalette(FltDumpContext& c) {
@@ -218,8 +218,8 @@ void dumpVertex(FltDumpContext& c) {
   if (v.hasTexCoord())
     dumpField(c.line, "uv=(%s,%s)", dumpNumber(v.u).c_str(), dumpNumber(v.v).c_str());
   if (!(v.flags & FltVertex::kFlagNoColor))
-    dumpField(c.line, "colour=%d rgba=%02X%02X%02X%02X", static_cast<int>(v.colorIndex),
-              v.color.red, v.color.green, v.color.blue, v.color.alpha);
+    dumpField(c.line, "color=%d rgba=%02X%02X%02X%02X", static_cast<int>(v.colorIndex), v.color.red,
+              v.color.green, v.color.blue, v.color.alpha);
   if (c.vertexPoints && offset >= 0) (*c.vertexPoints)[offset] = {v.x, v.y, v.z};
 }
 
@@ -229,9 +229,9 @@ void dumpFace(FltDumpContext& c) {
   dumpId(c, f.id);
   dumpField(c.line, "draw=%d flags=0x%08X", f.drawType, static_cast<unsigned>(f.flags));
   if (!(f.flags & FltFace::kFlagNoColor))
-    dumpField(c.line, "colour=%d", static_cast<int>(f.primaryColorIndex));
+    dumpField(c.line, "color=%d", static_cast<int>(f.primaryColorIndex));
   if (!(f.flags & FltFace::kFlagNoAltColor))
-    dumpField(c.line, "altcolour=%d", static_cast<int>(f.alternateColorIndex));
+    dumpField(c.line, "altcolor=%d", static_cast<int>(f.alternateColorIndex));
   if (f.materialIndex >= 0) dumpField(c.line, "material=%d", f.materialIndex);
   if (f.texturePattern >= 0) dumpField(c.line, "texture=%d", f.texturePattern);
   if (f.lightMode != 0) dumpField(c.line, "light=%d", f.lightMode);

@@ -3,7 +3,7 @@
 // is its position. Below revision 1500 the palette is written as one material
 // table record, from 1500 on as one material record per material.
 //
-// Two materials are one when their four colours and alpha are equal and their
+// Two materials are one when their four colors and alpha are equal and their
 // names are equal or either name is empty; flags and shininess do not count, the
 // first material added keeps its values. When an unnamed material equals several
 // named ones, the earliest of them is its match.
@@ -36,7 +36,7 @@ class FltMaterialPalette {
   int write(FltOutputFile& file) const;
 
  private:
-  // The colours and alpha as bit patterns, with -0 and 0 made one value.
+  // The colors and alpha as bit patterns, with -0 and 0 made one value.
   struct ColorKey {
     uint32_t bits[13];
     bool operator==(const ColorKey& o) const;
@@ -44,7 +44,7 @@ class FltMaterialPalette {
   struct ColorKeyHash {
     size_t operator()(const ColorKey& k) const;
   };
-  // The materials that share one set of colours.
+  // The materials that share one set of colors.
   struct ColorGroup {
     int32_t first = -1;
     int32_t firstUnnamed = -1;

@@ -106,7 +106,6 @@ int FltOutputFile::open(const std::string& path, int version) {
   reset();
   failed_ = false;
   error_.clear();
-  warnings_.clear();
   real_ = openTemporaryBeside(path, &tempPath_);
   if (!real_) {
     failed_ = true;
@@ -281,7 +280,7 @@ int FltOutputFile::close() {
   flushPending();
   while (pushDepth_ > 0 && !failed_) writePopLevel();
   current_ = real_;
-  vertexPalette_.resolveColours(colorPalette_);
+  vertexPalette_.resolveColors(colorPalette_);
   write(header_);
   write(colorPalette_);
   materialPalette_.write(*this);
@@ -290,7 +289,7 @@ int FltOutputFile::close() {
   write(vertexPalette_);
   paletteWriting_ = false;
   // Separate files beside the images; a failure here is a warning, not a failed export.
-  if (!failed_) textureList_.writeAttributeFiles(version_, warnings_);
+  if (!failed_) textureList_.writeAttributeFiles(version_, warn_);
   if (!failed_) copyBody();
   if (!failed_) finishRealFile();
   bool ok = !failed_;

@@ -20,6 +20,7 @@
 #include "flt/texture_list.h"
 #include "flt/vertex_list.h"
 #include "flt/vertex_palette.h"
+#include "flt/warning_sink.h"
 
 class FltColorPalette;
 class FltMaterialPalette;
@@ -80,9 +81,9 @@ class FltOutputFile : public FltRecordHolder {
   bool failed() const { return failed_; }
   // Marks the export as failed; the first reason is kept and close() returns 0.
   void fail(const std::string& why);
-  // Problems that did not fail the export (attribute files that could not be
-  // written), kept until the next open.
-  const std::vector<std::string>& warnings() const { return warnings_; }
+  // Where problems that do not fail the export go (attribute files that could
+  // not be written); none by default.
+  void setWarningSink(WarningSink sink) { warn_ = std::move(sink); }
   const std::string& error() const { return error_; }
   const std::string& path() const { return path_; }
 
@@ -120,5 +121,5 @@ class FltOutputFile : public FltRecordHolder {
   std::string tempPath_;
   bool failed_ = false;
   std::string error_;
-  std::vector<std::string> warnings_;
+  WarningSink warn_;
 };

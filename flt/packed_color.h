@@ -1,5 +1,5 @@
 #pragma once
-// A colour as four bytes, held and written in the order alpha, blue, green, red.
+// A color as four bytes, held and written in the order alpha, blue, green, red.
 
 #include <cstdint>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "flt/record_base.h"
-#include "textures/texture_attr.h"
+#include "flt/texture_attr.h"
 
 class FltTexture : public FltRecordBase {
  public:

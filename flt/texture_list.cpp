@@ -55,20 +55,20 @@ int FltTextureList::write(FltOutputFile& file) const {
   return 1;
 }
 
-int FltTextureList::writeAttributeFiles(int /*version*/, std::vector<std::string>& warnings) const {
+int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn) const {
   int written = 0;
   for (const auto& e : entries_) {
     if (e->key().empty()) {
       // Would land as ".attr" in the working directory, beside no image.
-      warnings.push_back("no texture attribute file for pattern " +
-                         std::to_string(e->patternIndex) + ": the texture has no path");
+      if (warn)
+        warn("no texture attribute file for pattern " + std::to_string(e->patternIndex) +
+             ": the texture has no path");
       continue;
     }
     std::string name = e->key() + ".attr";
     std::FILE* f = std::fopen(name.c_str(), "wb");
     if (!f) {
-      warnings.push_back("cannot write texture attribute file " + name + ": " +
-                         std::strerror(errno));
+      if (warn) warn("cannot write texture attribute file " + name + ": " + std::strerror(errno));
       continue;
     }
     bool ok = e->attributes.write(f);
@@ -80,8 +80,8 @@ int FltTextureList::writeAttributeFiles(int /*version*/, std::vector<std::string
     if (ok) {
       ++written;
     } else {
-      warnings.push_back("cannot write texture attribute file " + name + ": " +
-                         std::strerror(savedErrno));
+      if (warn)
+        warn("cannot write texture attribute file " + name + ": " + std::strerror(savedErrno));
     }
   }
   return written;

@@ -11,9 +11,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "flt/search_directories.h"
 #include "flt/texture.h"
-#include "textures/search_directories.h"
-#include "textures/texture_layout.h"
+#include "flt/texture_layout.h"
+#include "flt/warning_sink.h"
 
 class FltOutputFile;
 
@@ -46,18 +47,18 @@ class FltTextureList {
   // index is past what a face can hold. 1 when written.
   int write(FltOutputFile& file) const;
   // Writes each entry's key + ".attr". A file that cannot be written does not stop
-  // the others; the reason is appended to `warnings`. The count of files written.
-  int writeAttributeFiles(int version, std::vector<std::string>& warnings) const;
+  // the others; the reason goes to `warn`. The count of files written.
+  int writeAttributeFiles(int version, const WarningSink& warn) const;
 
-  FltTextureLayout& layout() { return layout_; }
-  const FltTextureLayout& layout() const { return layout_; }
-  FltSearchDirectories& searchDirectories() { return directories_; }
-  const FltSearchDirectories& searchDirectories() const { return directories_; }
+  TextureLayout& layout() { return layout_; }
+  const TextureLayout& layout() const { return layout_; }
+  SearchDirectories& searchDirectories() { return directories_; }
+  const SearchDirectories& searchDirectories() const { return directories_; }
 
  private:
   std::vector<std::unique_ptr<FltTexture>> entries_;
   std::unordered_map<std::string, size_t> byKey_;
   std::multimap<int32_t, size_t> byPattern_;
-  FltTextureLayout layout_;
-  FltSearchDirectories directories_;
+  TextureLayout layout_;
+  SearchDirectories directories_;
 };

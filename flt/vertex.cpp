@@ -61,7 +61,7 @@ void FltVertex::setNormal(double i, double j, double k) {
   if (kind == kWithTexture) kind = kWithTextureAndNormal;
 }
 
-void FltVertex::setColour(float r, float g, float b) {
+void FltVertex::setColor(float r, float g, float b) {
   color = FltPackedColor::fromFloats(r, g, b);
   flags = static_cast<uint16_t>((flags & ~kFlagNoColor) | kFlagPackedColor);
 }

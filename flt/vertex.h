@@ -1,5 +1,5 @@
 #pragma once
-// One vertex of the vertex palette. Its opcode is its kind: 68 colour only, 69 with a
+// One vertex of the vertex palette. Its opcode is its kind: 68 color only, 69 with a
 // normal, 70 with a normal and texture coordinates, 71 with texture coordinates.
 
 #include <cstdint>
@@ -23,11 +23,11 @@ class FltVertex : public FltRecordBase {
   uint16_t opcode() const override { return kind; }
   void serialise(FltRecord& record, int version) const override;
   // The kind comes from the record's opcode. Below revision 1510 the 16-bit field at
-  // offset 4 is the colour index (FF FF reads as -1, no colour).
+  // offset 4 is the color index (FF FF reads as -1, no color).
   void parse(FltRecord& record, int version) override;
 
   void setNormal(double i, double j, double k);
-  void setColour(float r, float g, float b);
+  void setColor(float r, float g, float b);
   void setTexCoord(float u, float v);
   bool hasNormal() const { return kind == kWithNormal || kind == kWithTextureAndNormal; }
   bool hasTexCoord() const { return kind == kWithTexture || kind == kWithTextureAndNormal; }

@@ -90,9 +90,9 @@ int32_t FltVertexPalette::add(const FltVertex& vertex) {
   return offset;
 }
 
-void FltVertexPalette::resolveColours(FltColorPalette& colors) {
-  // colorIndex gives the same answer for the same colour every time, and most
-  // vertices share a handful of colours.
+void FltVertexPalette::resolveColors(FltColorPalette& colors) {
+  // colorIndex gives the same answer for the same color every time, and most
+  // vertices share a handful of colors.
   std::unordered_map<uint32_t, int32_t> known;
   for (size_t i = 0; i < count_; ++i) {
     FltVertex& v = at(i);

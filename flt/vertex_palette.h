@@ -32,8 +32,8 @@ class FltVertexPalette : public FltRecordBase {
 
   // The offset of an equal stored vertex, else of the new copy; kFull when full.
   int32_t add(const FltVertex& vertex);
-  // Sets every stored vertex's colour index from the colour palette (may add colours).
-  void resolveColours(FltColorPalette& colors);
+  // Sets every stored vertex's color index from the color palette (may add colors).
+  void resolveColors(FltColorPalette& colors);
 
   size_t count() const { return count_; }
   const FltVertex& vertex(size_t i) const { return chunks_[i >> kChunkBits][i & kChunkMask]; }

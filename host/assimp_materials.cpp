@@ -41,7 +41,7 @@ bool hasKey(const aiMaterial& m, const char* key, unsigned type, unsigned index)
   return aiGetMaterialProperty(&m, key, type, index, &property) == AI_SUCCESS;
 }
 
-// glTF files give their colour map as the base colour texture too.
+// glTF files give their color map as the base color texture too.
 aiTextureType diffuseType(const aiMaterial& m) {
   return m.GetTextureCount(aiTextureType_DIFFUSE) == 0 &&
                  m.GetTextureCount(aiTextureType_BASE_COLOR) > 0
@@ -137,7 +137,7 @@ MemoryStandardMaterial* AssimpMaterials::standard(unsigned index) {
 
 void AssimpMaterials::convert(const aiMaterial& from, MemoryStandardMaterial& to) {
   readColor(from, AI_MATKEY_COLOR_AMBIENT, to.ambientColor);
-  // glTF's base colour where a format gives no diffuse colour.
+  // glTF's base color where a format gives no diffuse color.
   if (hasKey(from, AI_MATKEY_COLOR_DIFFUSE))
     readColor(from, AI_MATKEY_COLOR_DIFFUSE, to.diffuseColor);
   else

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr uint32_t kUnset = ~0u;
-// Key words: position, normal, colour, then whether there is a normal.
+// Key words: position, normal, color, then whether there is a normal.
 constexpr size_t kGeometryWords = 10;
 constexpr size_t kUvWords = 3;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Assimp meshes of one node as one host mesh.
 //
-// Geometry vertices are welded by position, normal and colour, so that faces share
+// Geometry vertices are welded by position, normal and color, so that faces share
 // the edges a modelling host would share; texture coordinates stay per corner
 // through texture vertices and texture faces. A vertex whose mesh has normals
 // carries that normal as a specified normal; the others get normals built from

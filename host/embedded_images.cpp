@@ -55,7 +55,7 @@ std::string leafName(const std::string& name) {
 std::vector<char> tgaImage(const aiTexture& texture) {
   const uint32_t w = texture.mWidth, h = texture.mHeight;
   std::vector<char> out(18, 0);
-  out[2] = 2;  // uncompressed true colour
+  out[2] = 2;  // uncompressed true color
   out[12] = static_cast<char>(w & 0xFF);
   out[13] = static_cast<char>(w >> 8);
   out[14] = static_cast<char>(h & 0xFF);

@@ -1,6 +1,6 @@
 #pragma once
-// Materials of the in-memory host: a standard material whose diffuse colour is
-// its base colour, and a multi-material that only gathers sub-materials.
+// Materials of the in-memory host: a standard material whose diffuse color is
+// its base color, and a multi-material that only gathers sub-materials.
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 #pragma once
-// The dialog's web link without a toolkit: what it shows (text, colour by state,
+// The dialog's web link without a toolkit: what it shows (text, color by state,
 // underline, hand cursor, tooltip), how it follows the mouse, and what a click
 // does, with the message of a failed open. A view draws it and feeds it events.
 
@@ -29,7 +29,7 @@ std::string openErrorMessage(int result);
 class HyperlinkView {
  public:
   virtual ~HyperlinkView() = default;
-  // The colour or text changed: redraw the control and what lies behind it.
+  // The color or text changed: redraw the control and what lies behind it.
   virtual void repaint() = 0;
   // Resize the control round its text, if it fits to text.
   virtual void fitToText() = 0;
@@ -43,7 +43,7 @@ class Hyperlink {
   using Opener = std::function<int(const std::string& target)>;
   static constexpr const char* kErrorHeading = "Unable to open hyperlink:\n\n";
 
-  // `hoverColor`: the desktop's highlight colour as the view reads it when it
+  // `hoverColor`: the desktop's highlight color as the view reads it when it
   // builds the control.
   explicit Hyperlink(LinkColor hoverColor, Opener opener = {});
 
@@ -71,7 +71,7 @@ class Hyperlink {
   bool underline() const { return underline_; }
   bool fitsToText() const { return fitToText_; }
   LinkColor hoverColor() const { return hoverColor_; }
-  // Hover beats visited, visited beats the plain link colour.
+  // Hover beats visited, visited beats the plain link color.
   LinkColor textColor() const;
   // The hand while the mouse is over the link.
   LinkCursor cursor() const { return over_ ? LinkCursor::kHand : LinkCursor::kArrow; }

@@ -86,7 +86,7 @@ void HyperlinkWidget::draw() {
 }
 
 void HyperlinkWidget::repaint() {
-  // Erase as well: the background behind the old colour is drawn again.
+  // Erase as well: the background behind the old color is drawn again.
   if (Fl_Window* win = window())
     win->damage(FL_DAMAGE_ALL, x(), y(), w(), h());
   else

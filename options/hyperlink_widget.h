@@ -1,5 +1,5 @@
 #pragma once
-// The web link as an FLTK widget: the hyperlink's text in its state's colour,
+// The web link as an FLTK widget: the hyperlink's text in its state's color,
 // underlined, on the parent's background, with the hand cursor over it, the
 // target as its tooltip, and the link opened on a click.
 
@@ -28,7 +28,7 @@ class HyperlinkWidget : public Fl_Widget, private HyperlinkView {
   int handle(int event) override;
   void draw() override;
 
-  // The desktop's highlight colour, as FLTK shows selections.
+  // The desktop's highlight color, as FLTK shows selections.
   static LinkColor highlightColor();
 
  private:

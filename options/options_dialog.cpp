@@ -5,7 +5,6 @@
 #include <cctype>
 
 #include "attributes/attr_registry.h"
-#include "convert/texture_source.h"
 #include "flt/header.h"
 #include "options/export_options.h"
 #include "options/geo_coordinate.h"
@@ -262,7 +261,7 @@ void OptionsDialog::pressCancel() {
   result_ = DialogResult::kCancel;
 }
 
-void OptionsDialog::apply(ExportOptions& options, TextureSource& textures) const {
+void OptionsDialog::apply(ExportOptions& options) const {
   assert(closed_ && result_ == DialogResult::kOk);
   int32_t* values[] = {&options.version, &options.projection, &options.ellipsoid, &options.units};
   for (size_t i = 0; i < lists_.size(); ++i)
@@ -281,5 +280,13 @@ void OptionsDialog::apply(ExportOptions& options, TextureSource& textures) const
   options.copyTextures = checks_[0];
   options.autoGroup = checks_[1];
   options.autoObject = checks_[2];
-  textures.setCopyTextures(options.copyTextures);
+}
+
+DialogResult runOptionsDialog(ExportOptions& options, OptionsView& view) {
+  OptionsDialog dialog(options, view);
+  DialogResult result = view.runModal(dialog);
+  if (result == DialogResult::kBadUsage) return result;
+  if (!dialog.closed() || dialog.result() != DialogResult::kOk) return DialogResult::kCancel;
+  dialog.apply(options);
+  return DialogResult::kOk;
 }

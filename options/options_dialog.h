@@ -13,7 +13,6 @@
 
 struct AttrEnumEntry;
 struct ExportOptions;
-class TextureSource;
 
 class OptionsDialog {
  public:
@@ -63,9 +62,8 @@ class OptionsDialog {
   bool pressOk();
   void pressCancel();
 
-  // After OK: the lists' values, coordinates and switches go into the options;
-  // the copy switch also into the texture source.
-  void apply(ExportOptions& options, TextureSource& textures) const;
+  // After OK: the lists' values, coordinates and switches go into the options.
+  void apply(ExportOptions& options) const;
 
   // The enumeration behind a list (from the header attribute table).
   static const AttrEnumEntry* listEnumeration(int id);
@@ -104,3 +102,6 @@ class OptionsDialog {
   bool closed_ = false;
   DialogResult result_ = DialogResult::kCancel;
 };
+
+// Runs the dialog over `options` in `view`; on OK the options take its values.
+DialogResult runOptionsDialog(ExportOptions& options, OptionsView& view);

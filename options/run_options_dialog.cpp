@@ -8,30 +8,20 @@
 #include "options/terminal_options_form.h"
 #include "plugin/export_interface.h"
 
-DialogResult runOptionsDialog(ExportOptions& options, TextureSource& textures, OptionsView& view) {
-  OptionsDialog dialog(options, view);
-  DialogResult result = view.runModal(dialog);
-  if (result == DialogResult::kBadUsage) return result;
-  if (!dialog.closed() || dialog.result() != DialogResult::kOk) return DialogResult::kCancel;
-  dialog.apply(options, textures);
-  return DialogResult::kOk;
-}
-
-DialogResult runOptionsDialog(ExportOptions& options, TextureSource& textures,
-                              ExportInterface& exportInterface) {
+DialogResult runOptionsDialog(ExportOptions& options, ExportInterface& exportInterface) {
   switch (exportInterface.dialogView()) {
     case DialogView::kWindow: {
       FltkOptionsWindow window([&](const std::string& text) { exportInterface.error(text); });
-      return runOptionsDialog(options, textures, window);
+      return runOptionsDialog(options, window);
     }
     case DialogView::kTerminal: {
       TerminalOptionsForm form(std::cin, std::cout);
-      return runOptionsDialog(options, textures, form);
+      return runOptionsDialog(options, form);
     }
     case DialogView::kBatch:
     default: {
       BatchOptionsView batch(exportInterface.batchValues(), std::cerr);
-      return runOptionsDialog(options, textures, batch);
+      return runOptionsDialog(options, batch);
     }
   }
 }

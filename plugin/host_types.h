@@ -1,5 +1,5 @@
 #pragma once
-// The host's small value types: points, colours, the affine matrix, boxes, class IDs.
+// The host's small value types: points, colors, the affine matrix, boxes, class IDs.
 //
 // Matrices follow the host's row-vector convention: a point is transformed as
 // `p * m`, rows 0-2 hold the images of the axes and row 3 the translation, and
@@ -55,7 +55,7 @@ inline Point3 normalize(const Point3& p) {
   return len > 0.0f ? p * (1.0f / len) : Point3{};
 }
 
-// A colour as three floats in 0..1.
+// A color as three floats in 0..1.
 struct Color {
   float r = 0.0f;
   float g = 0.0f;

@@ -20,7 +20,7 @@ class Material {
 
   virtual ClassId classId() const = 0;
   virtual const char* name() const = 0;
-  // The colour the host shows for the material (material index 0, front face).
+  // The color the host shows for the material (material index 0, front face).
   virtual Color baseColor(int mtlIndex = 0, bool backFace = false) const = 0;
   virtual int numSubMaterials() const = 0;
   virtual Material* subMaterial(int i) const = 0;

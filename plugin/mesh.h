@@ -2,7 +2,7 @@
 // The host's triangle mesh: a data class the exporter reads.
 //
 // Geometry (verts, faces), texture coordinates (tVerts, tvFaces, one texture face
-// per face) and colour vertices (vertCols, indexed by geometry vertex) are public
+// per face) and color vertices (vertCols, indexed by geometry vertex) are public
 // arrays. Face normals and render normals are derived: buildNormals computes them
 // from the faces' smoothing groups as a modelling host does, and keeps every
 // render normal that was specified (setSpecifiedNormal). Whoever edits the arrays

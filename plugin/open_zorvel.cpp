@@ -11,6 +11,7 @@
 #include "plugin/export_interface.h"
 #include "plugin/host_interface.h"
 #include "plugin/scene_node.h"
+#include "plugin/string_table.h"
 
 namespace {
 
@@ -55,17 +56,15 @@ int OpenZorvel::doExport(const char* path, ExportInterface* ei, HostInterface* h
   }
   if (progressStarted_) host_->progressEnd();
   progressStarted_ = false;
-  // Neither sink may outlive this call's export interface.
-  textureSource_.setWarningSink(nullptr);
-  meshes_.setWarningSink(nullptr);
-  lights_.setWarningSink(nullptr);
-  traversal_.setWarningSink(nullptr);
+  // The sink may not outlive this call's export interface.
+  if (context_) context_->dropWarningSink();
+  file_.setWarningSink(nullptr);
   return result;
 }
 
 void OpenZorvel::useStandardOptionsDialog() {
   setOptionsDialog([](OpenZorvel& exporter, ExportInterface& ei) {
-    return static_cast<int>(runOptionsDialog(exporter.options(), exporter.textureSource(), ei));
+    return static_cast<int>(runOptionsDialog(exporter.options(), ei));
   });
 }
 
@@ -100,38 +99,34 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   // Without the dialog only the format revision, given to open, reaches the header.
   if (dialogRan) optionsToHeader(options_, *file_.components().header);
 
-  host_->progressStart(kProgressTitle, true, noProgressWork, nullptr);
+  host_->progressStart(getString(kIdsProgressTitle), true, noProgressWork, nullptr);
   progressStarted_ = true;
 
-  auto warn = [this](const std::string& text) {
+  context_.emplace(file_, time_, [this](const std::string& text) {
     if (ei_) ei_->warning(text);
-  };
+  });
+  file_.setWarningSink(context_->warningSink());
   textureSource_.setCopyTextures(options_.copyTextures);
-  textureSource_.setWarningSink(warn);
-  textureSource_.prepare(path, file_);
-  materials_.prepare(file_, time_);
+  textureSource_.prepare(path, *context_);
+  materials_.prepare(*context_);
   meshes_.setAutoObject(options_.autoObject);
-  meshes_.setWarningSink(warn);
-  meshes_.prepare(file_, time_, materials_, textureSource_);
-  lights_.prepare(file_, time_);
-  lights_.setWarningSink(warn);
-  traversal_.prepare(file_, host_, time_, lights_,
+  meshes_.prepare(*context_, materials_, textureSource_);
+  lights_.prepare(*context_);
+  traversal_.prepare(*context_, host_, lights_,
                      [this](SceneNode* node) { return meshes_.convertNode(node); });
   traversal_.setAutoGroup(options_.autoGroup);
-  traversal_.setWarningSink(warn);
 
   traversal_.visitChildren(root);
 
-  if (traversal_.cancelled() && ei_)
-    ei_->warning("export to " + path + " cancelled after " +
-                 std::to_string(traversal_.nodesDone()) + " of " +
-                 std::to_string(traversal_.nodeTotal() - 1) +
-                 " nodes; the file holds the nodes written until then");
+  if (traversal_.cancelled())
+    context_->warn("export to " + path + " cancelled after " +
+                   std::to_string(traversal_.nodesDone()) + " of " +
+                   std::to_string(traversal_.nodeTotal() - 1) +
+                   " nodes; the file holds the nodes written until then");
   // A failed write or a refused record fails the whole export: close leaves nothing.
   if (!file_.close()) {
     if (ei_) ei_->error(file_.error());
     return 0;
   }
-  for (const std::string& text : file_.warnings()) warn(text);
   return 1;
 }

@@ -3,8 +3,10 @@
 // and runs one whole export per call of its export entry.
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "convert/export_context.h"
 #include "convert/light_point_converter.h"
 #include "convert/material_converter.h"
 #include "convert/mesh_converter.h"
@@ -25,8 +27,6 @@ class OpenZorvel : public SceneExporter {
   // pressed OK (the options then hold the choices), 0 (false) on Cancel, 2 when the
   // dialog could not be answered (DialogResult's values; the export is bad usage).
   using OptionsDialog = std::function<int(OpenZorvel& exporter, ExportInterface& ei)>;
-
-  static constexpr const char* kProgressTitle = "Exporting OpenFlight...";
 
   OpenZorvel() = default;
   OpenZorvel(const OpenZorvel&) = delete;
@@ -58,7 +58,6 @@ class OpenZorvel : public SceneExporter {
 
   ExportOptions& options() { return options_; }
   const ExportOptions& options() const { return options_; }
-  TextureSource& textureSource() { return textureSource_; }
   // Of the last export: nodes in the scene (root included) and nodes finished.
   int nodeTotal() const { return traversal_.nodeTotal(); }
   int nodesDone() const { return traversal_.nodesDone(); }
@@ -71,6 +70,8 @@ class OpenZorvel : public SceneExporter {
   HostInterface* host_ = nullptr;
   ExportInterface* ei_ = nullptr;
   FltOutputFile file_;
+  // Lives for one export; every converter reports through it.
+  std::optional<ExportContext> context_;
   TextureSource textureSource_;
   MaterialConverter materials_;
   MeshConverter meshes_;

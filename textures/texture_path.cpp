@@ -58,7 +58,7 @@ void TexturePathContext::resolveTexturePath(std::string& path) const {
 }
 
 bool TexturePathContext::copyTexture(const std::string& source, const std::string& target,
-                                     std::string& error) const {
+                                     const WarningSink& warn) const {
   if (!copyApplies()) return true;
   std::error_code ec;
   fs::path from = source;
@@ -70,6 +70,6 @@ bool TexturePathContext::copyTexture(const std::string& source, const std::strin
   ec.clear();
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
   if (!ec) return true;
-  error = "cannot copy texture " + source + " to " + to.string() + ": " + ec.message();
+  if (warn) warn("cannot copy texture " + source + " to " + to.string() + ": " + ec.message());
   return false;
 }

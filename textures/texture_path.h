@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "flt/warning_sink.h"
+
 // The directory part of an output file path: the path cut before its last '/' or
 // '\\', "/" for a file in the root, and "" for a bare file name (the file lies in
 // the working directory).
@@ -33,8 +35,10 @@ class TexturePathContext {
 
   // Copies `source` (the image as the host names it) to the resolved path `target`,
   // overwriting, when copying applies. True when copied or there was nothing to do
-  // (copying does not apply, or both name the same file); false with the reason.
-  bool copyTexture(const std::string& source, const std::string& target, std::string& error) const;
+  // (copying does not apply, or both name the same file); false after telling `warn`
+  // the reason.
+  bool copyTexture(const std::string& source, const std::string& target,
+                   const WarningSink& warn) const;
 
  private:
   bool copy_ = true;

@@ -1,5 +1,5 @@
 // Attribute tables and property readers: every row against its record's layout, the
-// storing rules the layout does not show, and the face-colour, switch-mask and kind readers.
+// storing rules the layout does not show, and the face-color, switch-mask and kind readers.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/export_context.h"
 #include "convert/material_converter.h"
 #include "convert/mesh_converter.h"
 #include "convert/texture_source.h"
@@ -161,6 +162,7 @@ struct ConverterExport {
   TextureSource textures;
   MeshConverter mesh;
   std::vector<std::string> warnings;
+  ExportContext context{file, 0, [this](const std::string& w) { warnings.push_back(w); }};
   std::string path;
 
   // The output goes to `outputDir` below the working directory ("": the directory itself).
@@ -169,15 +171,13 @@ struct ConverterExport {
     std::filesystem::create_directories(out);
     path = out + "/scene.flt";
     EXPECT_TRUE(file.open(path, 1540));
-    materials.prepare(file, 0);
+    file.setWarningSink(context.warningSink());
+    materials.prepare(context);
     textures.setCopyTextures(copyTextures);
-    textures.prepare(path, file);
-    mesh.prepare(file, 0, materials, textures);
-    auto sink = [this](const std::string& w) { warnings.push_back(w); };
-    textures.setWarningSink(sink);
-    mesh.setWarningSink(sink);
+    textures.prepare(path, context);
+    mesh.prepare(context, materials, textures);
   }
-  // The colour index a face of colour c holds (once a face has it, it is in the palette).
+  // The color index a face of color c holds (once a face has it, it is in the palette).
   int32_t colorIndex(const FltPackedColor& c) { return file.components().colors->colorIndex(c); }
 
   FltReadBack finish() {

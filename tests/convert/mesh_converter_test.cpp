@@ -1,4 +1,4 @@
-// Mesh conversion: records around polygons and triangles, face colours and
+// Mesh conversion: records around polygons and triangles, face colors and
 // materials, normals, winding under any transform, texture coordinates, and
 // meshes broken in the ways a scene file can break them.
 #include <gtest/gtest.h>
@@ -77,7 +77,7 @@ TEST(MeshConverter, ObjectRecordsAroundPolygonsAndTriangles) {
                                            " POP");
 }
 
-TEST(MeshConverter, ColourAndMaterialPrecedence) {
+TEST(MeshConverter, ColorAndMaterialPrecedence) {
   ConverterExport ex;
   MemoryStandardMaterial& red = ex.scene.addStandardMaterial("red").setDiffuse({1, 0, 0});
   MemoryMultiMaterial& multi = ex.scene.addMultiMaterial("multi");
@@ -91,12 +91,12 @@ TEST(MeshConverter, ColourAndMaterialPrecedence) {
     return ex.scene.addNode(name).setMesh(mesh);
   };
   MemoryNode* nodes[] = {
-      // Nothing but the wire colour, 0x00BBGGRR.
+      // Nothing but the wire color, 0x00BBGGRR.
       &node("bare", quad).setWireColor(0x00332211),
       &node("prop", quad).addProperty("FltFaceColor", "00FF0080"),
-      // A material's colour replaces FltFaceColor.
+      // A material's color replaces FltFaceColor.
       &node("both", quad).setMaterial(&red).addProperty("FltFaceColor", "00FF0080"),
-      // Without FltUseMaterial and face properties, the wire colour wins.
+      // Without FltUseMaterial and face properties, the wire color wins.
       &node("mat", quad).setMaterial(&red).setWireColor(0x00010203),
       &node("use", quad).setMaterial(&red).addProperty("FltUseMaterial", "true"),
       &node("sub", fold).setMaterial(&multi).addProperty("FltUseMaterial", "yes"),
@@ -185,7 +185,7 @@ TEST(MeshConverter, WindingAndNormalsAgreeUnderAnyTransform) {
   EXPECT_EQ(point(corners[0][2]), Point3(0, 0, 0));
 }
 
-TEST(MeshConverter, VertexColoursAndTextureCoordinates) {
+TEST(MeshConverter, VertexColorsAndTextureCoordinates) {
   ConverterExport ex;
   MemoryBitmapTexture& map = ex.scene.addBitmapTexture("grid.bmp");
   map.setUvTransform(Matrix3::scaling({2, 2, 1}) * Matrix3::translation({0.5f, 0, 0}));

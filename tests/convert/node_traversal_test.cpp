@@ -37,11 +37,9 @@ class NodeTraversalTest : public ::testing::Test {
   }
 
   FltReadBack walk() {
-    auto sink = [this](const std::string& text) { warnings_.push_back(text); };
-    lights_.prepare(ex_.file, 0);
-    lights_.setWarningSink(sink);
+    lights_.prepare(ex_.context);
     // One face record per triangle, standing in for the mesh converter.
-    walk_.prepare(ex_.file, &host_, 0, lights_, [this](SceneNode* node) {
+    walk_.prepare(ex_.context, &host_, lights_, [this](SceneNode* node) {
       converted_.push_back(node->name() ? node->name() : "");
       TriObjectHandle tri(node->evalWorldState(0).obj, 0);
       const int n = tri ? tri.mesh()->numFaces() : 0;
@@ -51,7 +49,6 @@ class NodeTraversalTest : public ::testing::Test {
       }
       return n;
     });
-    walk_.setWarningSink(sink);
     walk_.countScene(&ex_.scene.root());
     walkResult_ = walk_.visitChildren(&ex_.scene.root());
     return ex_.finish();
@@ -62,7 +59,6 @@ class NodeTraversalTest : public ::testing::Test {
   LightPointConverter lights_;
   NodeTraversal walk_;
   int walkResult_ = -1;
-  std::vector<std::string> warnings_;
   std::vector<std::string> converted_;
 };
 
@@ -134,7 +130,7 @@ TEST_F(NodeTraversalTest, DefaultPathGroupHeadsAndFaceNodes) {
             "FACE f12 POP_SUBFACE FACE f13 FACE f14 FACE f15");
   EXPECT_EQ(converted_, (Tokens{"d1", "h0", "h1", "h2", "hdr", "a", "a1", "a2", "", "u1", "sf",
                                 "sf1", "two", "two1"}));
-  EXPECT_TRUE(warnings_.empty());
+  EXPECT_TRUE(ex_.warnings.empty());
 }
 
 // Regression: a node without faces used to end the walk and drop the rest of the scene.
@@ -149,9 +145,9 @@ TEST_F(NodeTraversalTest, NodeWithoutFacesWarnsAndTheWalkGoesOn) {
             "GROUP g2 LONG_ID dummy PUSH FACE f1 POP GROUP g3 LONG_ID hollow_g PUSH FACE f2 POP "
             "FACE f3");
   EXPECT_EQ(converted_, (Tokens{"wire", "after", "hollow", "kid", "last"}));
-  ASSERT_EQ(warnings_.size(), 2u);
-  EXPECT_EQ(warnings_[0], "node \"wire\" gave no faces; nothing was written for its geometry");
-  EXPECT_NE(warnings_[1].find("\"hollow\""), std::string::npos);
+  ASSERT_EQ(ex_.warnings.size(), 2u);
+  EXPECT_EQ(ex_.warnings[0], "node \"wire\" gave no faces; nothing was written for its geometry");
+  EXPECT_NE(ex_.warnings[1].find("\"hollow\""), std::string::npos);
   EXPECT_EQ(walkResult_, 1);
 }
 
@@ -168,7 +164,7 @@ TEST_F(NodeTraversalTest, ChainOfTypedGroupsOverAFailingLeafIsWrittenOnce) {
   for (int i = 0; i < 30; ++i) EXPECT_EQ(out.count("GROUP n" + std::to_string(i)), 1u) << i;
   EXPECT_EQ(out.tokens.size(), 30u * 4);
   EXPECT_EQ(converted_.size(), 1u);
-  EXPECT_EQ(warnings_.size(), 1u);
+  EXPECT_EQ(ex_.warnings.size(), 1u);
 }
 
 TEST_F(NodeTraversalTest, LightPointsAndLightStringsCollectTheirLightVertices) {
@@ -191,8 +187,8 @@ TEST_F(NodeTraversalTest, LightPointsAndLightStringsCollectTheirLightVertices) {
             "LIGHT_POINT lp1 VECTOR PUSH VERTEX_LIST 1 POP FACE f1 PUSH VERTEX_LIST 2 POP GROUP g2 "
             "LONG_ID bare COMMENT PUSH FACE f2 POP");
   EXPECT_EQ(converted_, (Tokens{"b1"}));
-  ASSERT_EQ(warnings_.size(), 1u);
-  EXPECT_NE(warnings_[0].find("\"nothing\""), std::string::npos);
+  ASSERT_EQ(ex_.warnings.size(), 1u);
+  EXPECT_NE(ex_.warnings[0].find("\"nothing\""), std::string::npos);
 }
 
 TEST_F(NodeTraversalTest, CancelEndsTheWalkBalancedWithoutRewritingAncestors) {

@@ -28,10 +28,10 @@
 #include "flt/switch.h"
 #include "flt/text_record.h"
 #include "flt/texture.h"
+#include "flt/texture_attr.h"
 #include "flt/vector.h"
 #include "flt/vertex.h"
 #include "tests/e2e/child_process.h"
-#include "textures/texture_attr.h"
 
 namespace fs = std::filesystem;
 
@@ -175,17 +175,17 @@ class ExampleSceneTest : public ::testing::Test {
     ADD_FAILURE() << "face without a vertex list";
     return {};
   }
-  // A colour index names a full-intensity palette slot and the colour's brightness.
-  void expectColour(int32_t index, int r, int g, int b) const {
-    FltColorPalette colours;
+  // A color index names a full-intensity palette slot and the color's brightness.
+  void expectColor(int32_t index, int r, int g, int b) const {
+    FltColorPalette colors;
     FltRecord record;
     const Rec& rec = palette(FltColorPalette::kOpcode);
     record.assign(rec.bytes.data(), int(rec.bytes.size()));
-    colours.parse(record, version());
+    colors.parse(record, version());
     ASSERT_GE(index, 0);
-    ASSERT_LT(index / 128, colours.capacity());
+    ASSERT_LT(index / 128, colors.capacity());
     const FltPackedColor full = FltColorPalette::fullIntensity(FltPackedColor::fromBytes(r, g, b));
-    EXPECT_EQ(colours.slot(index / 128).compare(full), 0) << "index " << index;
+    EXPECT_EQ(colors.slot(index / 128).compare(full), 0) << "index " << index;
     EXPECT_NEAR(index % 128, std::max({r, g, b}) * 127.0 / 255.0, 1.0) << "index " << index;
   }
   const Rec& palette(uint16_t opcode, int nth = 0) const {
@@ -299,7 +299,7 @@ TEST_F(ExampleSceneTest, LightPointAndLightStringCarryVectorAndVertices) {
   EXPECT_EQ(lp.directionality, 1);  // Uni-directional
   EXPECT_FLOAT_EQ(lp.horizontalLobeAngle, 60.0f);
   EXPECT_EQ(lp.calligraphicDrawOrder, 2);
-  // no back colour, medium randomising, perspective, flashing, high quality, dusk, night
+  // no back color, medium randomising, perspective, flashing, high quality, dusk, night
   EXPECT_EQ(lp.flags, 0x40000000u | 33554432u | 0x00800000u | 0x00400000u | 262144u | 0x00008000u |
                           0x00004000u);
   EXPECT_DOUBLE_EQ(lp.axisZ, 1.0);
@@ -322,7 +322,7 @@ TEST_F(ExampleSceneTest, LightPointAndLightStringCarryVectorAndVertices) {
     if (records().at(i).opcode == FltFace::kOpcode && parse<FltFace>(records().at(i)).drawType == 9)
       fence = i;
   ASSERT_LT(fence + 3, records().size()) << "no light string face";
-  expectColour(parse<FltFace>(records().at(fence)).primaryColorIndex, 0xFF, 0xD7, 0x00);
+  expectColor(parse<FltFace>(records().at(fence)).primaryColorIndex, 0xFF, 0xD7, 0x00);
   ASSERT_EQ(records().at(fence + 1).opcode, FltVector::kOpcode);
   EXPECT_DOUBLE_EQ(parse<FltVector>(records().at(fence + 1)).i, 1.0);
   ASSERT_EQ(records().at(fence + 3).opcode, kVertexList);
@@ -366,15 +366,15 @@ TEST_F(ExampleSceneTest, TexturedFacesAndTheTexturePalette) {
   for (const FltVertex& v : faceVertices(faceNamed("House_f0"))) EXPECT_TRUE(v.hasTexCoord());
 }
 
-TEST_F(ExampleSceneTest, ColouredFacesFlagsAndMaterial) {
+TEST_F(ExampleSceneTest, ColoredFacesFlagsAndMaterial) {
   const FltFace panel = parse<FltFace>(records().at(faceNamed("Panel_f0")));
-  expectColour(panel.primaryColorIndex, 0x8B, 0x45, 0x13);
+  expectColor(panel.primaryColorIndex, 0x8B, 0x45, 0x13);
   EXPECT_EQ(panel.flags & FltFace::kFlagNoColor, 0u);
 
   const FltFace ground = parse<FltFace>(records().at(faceNamed("Ground_f0")));
   EXPECT_EQ(ground.flags & 0xFC000000u, FltFace::kFlagTerrain | FltFace::kFlagFootprint);
-  expectColour(ground.primaryColorIndex, 0x6B, 0x8E, 0x23);
-  expectColour(ground.alternateColorIndex, 0x55, 0x6B, 0x2F);
+  expectColor(ground.primaryColorIndex, 0x6B, 0x8E, 0x23);
+  expectColor(ground.alternateColorIndex, 0x55, 0x6B, 0x2F);
   EXPECT_EQ(ground.surfaceMaterialCode, 3);
   EXPECT_EQ(ground.featureId, 7);
   EXPECT_EQ(ground.irMaterialCode, 12);

@@ -1,4 +1,4 @@
-// The colour palette: colour indexes, the nearest-colour walk of a full palette, and
+// The color palette: color indexes, the nearest-color walk of a full palette, and
 // the palette record per revision, names included.
 #include <gtest/gtest.h>
 
@@ -72,7 +72,7 @@ TEST(FltColorPalette, FullPaletteGivesTheNearestSlotAndGrowsNoMore) {
 
 TEST(FltColorPalette, RecordHoldsEverySlotOfTheRevision) {
   struct Case {
-    int version, length, colours;
+    int version, length, colors;
   };
   for (Case c : {Case{1420, 2184, 512}, Case{1500, 2184, 512}, Case{1520, 4232, 1024},
                  Case{1540, 4232, 1024}}) {
@@ -85,7 +85,7 @@ TEST(FltColorPalette, RecordHoldsEverySlotOfTheRevision) {
     EXPECT_EQ(be32(b, 0), 0x00200000u | c.length);
     EXPECT_EQ(Bytes(b.begin() + 4, b.begin() + 132), Bytes(128, 0));
     EXPECT_EQ(be32(b, 132), 0xFFFF0000u);  // alpha, blue, green, red
-    size_t end = 132 + 4 * c.colours;
+    size_t end = 132 + 4 * c.colors;
     EXPECT_EQ(Bytes(b.begin() + 136, b.begin() + end), Bytes(end - 136, 0xFF));
     EXPECT_EQ(Bytes(b.begin() + end, b.end()), Bytes(b.size() - end, 0));
   }
@@ -114,6 +114,6 @@ TEST(FltColorPalette, ParsedPaletteWithNamesWritesBackTheSameBytes) {
   ASSERT_NE(palette.findColorName("brick"), nullptr);
   EXPECT_EQ(palette.findColorName("brick")->colorIndex, 600);
   EXPECT_EQ(palette.findColorName("bric"), nullptr);
-  // The rebuilt colour order finds parsed colours.
+  // The rebuilt color order finds parsed colors.
   EXPECT_EQ(palette.slot(palette.indexOf(palette.slot(517))), palette.slot(517));
 }

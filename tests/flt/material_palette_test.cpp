@@ -66,7 +66,7 @@ TEST(FltMaterial, RecordAndTableLayoutsRoundTrip) {
   EXPECT_EQ(be32(b, e + 56), 0x40000001u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[e + 60]), 12), "brick_wall_1");
   EXPECT_TRUE(std::all_of(&b[e + 72], &b[e + 184], [](uint8_t v) { return v == 0; }));
-  // An unused slot: zero colours, shininess and alpha 1.
+  // An unused slot: zero colors, shininess and alpha 1.
   size_t last = 4 + 63 * 184;
   EXPECT_EQ(be32(b, last), 0u);
   EXPECT_FLOAT_EQ(beFloat(b, last + 48), 1.0f);
@@ -76,7 +76,7 @@ TEST(FltMaterial, RecordAndTableLayoutsRoundTrip) {
   EXPECT_EQ(tableBack->slots[1].materialIndex, 1);  // the slot, not the stored index
 }
 
-TEST(FltMaterialPalette, DeDuplicatesOnNamesColoursAndAlphaOnly) {
+TEST(FltMaterialPalette, DeDuplicatesOnNamesColorsAndAlphaOnly) {
   FltMaterialPalette p;
   FltMaterial a = colored(1, 0, 0, "red");
   a.shininess = 10;
@@ -102,7 +102,7 @@ TEST(FltMaterialPalette, DeDuplicatesOnNamesColoursAndAlphaOnly) {
   ASSERT_EQ(p.materialCount(), 5);
   EXPECT_EQ(p.material(4).materialIndex, 4);
 
-  // Named materials after an unnamed one of their colours join it.
+  // Named materials after an unnamed one of their colors join it.
   p.clear();
   EXPECT_EQ(p.addMaterial(colored(0, 0, 1)), 0);
   EXPECT_EQ(p.addMaterial(colored(0, 0, 1, "blue")), 0);

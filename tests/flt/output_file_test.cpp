@@ -63,11 +63,11 @@ TEST(OutputFileTest, EmptyExportIsExactlyHeaderPalettesAndTheTopGroup) {
     FltHeader header;
     header.formatRevision = version;
     header.nextGroupId = 2;  // the top group drew g1 before the header was written
-    FltColorPalette colours;
-    colours.setVersion(version);
+    FltColorPalette colors;
+    colors.setVersion(version);
     Bytes expected = serialised(header, version);
     for (const Bytes& part :
-         {serialised(colours, version), sparse(67, 8, {{4, be(8)}}), sparse(10, 8),
+         {serialised(colors, version), sparse(67, 8, {{4, be(8)}}), sparse(10, 8),
           sparse(2, 32, {{4, {'g', '1'}}}), sparse(10, 8), sparse(11, 8), sparse(11, 8)})
       expected.insert(expected.end(), part.begin(), part.end());
     EXPECT_EQ(fileBytes("out.flt"), expected);

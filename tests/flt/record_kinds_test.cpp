@@ -91,7 +91,7 @@ TEST(FltRecordKinds, EveryFieldSurvivesParseAndSerialise) {
         {std::make_unique<FltExternalRef>(), patterned(63, 216, {{204, 208}, {212, 216}})},
         {std::make_unique<FltLightPoint>(), patterned(111, 152)},
         {std::make_unique<FltVector>(), patterned(50, 16)},
-        // The packed colours a face holds are read but not written.
+        // The packed colors a face holds are read but not written.
         {std::make_unique<FltFace>(),
          wide ? patterned(5, 80, {{24, 25}, {49, 64}, {66, 68}, {76, 80}})
               : patterned(5, 64, {{24, 25}, {49, 64}})},
@@ -131,14 +131,14 @@ TEST(FltHeader, ShortFormFor1420AndLongFormAfter) {
   }
 }
 
-TEST(FltFace, ColourIndexesStandWhereTheRevisionKeepsThem) {
+TEST(FltFace, ColorIndexesStandWhereTheRevisionKeepsThem) {
   FltFace f;
   f.primaryColorIndex = 0x12345;
   f.alternateColorIndex = 0x6789A;
   for (int version : kRevisions) {
     SCOPED_TRACE(version);
     bool wide = version >= 1510;
-    // Below 1510 the indexes, cut to 16 bits, stand where the colour names do later.
+    // Below 1510 the indexes, cut to 16 bits, stand where the color names do later.
     Bytes expected = sparse(5, wide ? 80 : 64,
                             {{20, wide ? be(0xFFFFFFFFu) : be(0x2345789Au)},
                              {26, Bytes(6, 0xFF)},  // detail, texture and material -1
@@ -146,14 +146,14 @@ TEST(FltFace, ColourIndexesStandWhereTheRevisionKeepsThem) {
     if (wide) put(expected, 68, {0, 1, 0x23, 0x45, 0, 6, 0x78, 0x9A});
     EXPECT_EQ(serialised(f, version), expected);
   }
-  // Setting a colour clears only the no-colour flag.
+  // Setting a color clears only the no-color flag.
   FltColorPalette palette;
-  f.setColour(palette, FltPackedColor::fromBytes(255, 0, 0));
+  f.setColor(palette, FltPackedColor::fromBytes(255, 0, 0));
   EXPECT_EQ(f.primaryColor.red, 255);
   Bytes b = serialised(f, 1540);
   EXPECT_EQ(be32(b, 44), 0xA0000000u);
   EXPECT_EQ(be32(b, 68), 127u);
-  f.setColour(palette, FltPackedColor::fromBytes(0, 0, 128));
+  f.setColor(palette, FltPackedColor::fromBytes(0, 0, 128));
   EXPECT_EQ(be32(serialised(f, 1540), 68), 128u + 63);
 }
 

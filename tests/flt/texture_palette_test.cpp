@@ -71,7 +71,7 @@ TEST(FltTextureList, FindsAndAddsByKeyAndListsSearchDirectories) {
   EXPECT_EQ(list.layout().page(0).textures().size(), 2u);
   EXPECT_EQ(list.entryByPattern(900), &list.entry(2));
 
-  const FltSearchDirectories& dirs = list.searchDirectories();
+  const SearchDirectories& dirs = list.searchDirectories();
   std::vector<std::string> got;
   for (size_t i = 0; i < dirs.count(); ++i) got.push_back(dirs.directory(i));
   EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "", "c ", "/maps"}));

@@ -17,10 +17,10 @@ namespace {
 
 const int kRevisions[] = {1420, 1500, 1520, 1540};
 
-// Length below 1510, from 1510, and where the packed colour stands.
+// Length below 1510, from 1510, and where the packed color stands.
 struct KindLayout {
   uint16_t kind;
-  int narrow, wide, colourAt;
+  int narrow, wide, colorAt;
 };
 const KindLayout kLayouts[] = {
     {68, 40, 40, 32}, {69, 48, 56, 44}, {70, 64, 64, 52}, {71, 48, 48, 40}};
@@ -41,7 +41,7 @@ TEST(FltVertex, RecordLayoutsPerKindAndRevision) {
       bool wide = version >= 1510;
       FltVertex v = vertexOfKind(c.kind);
       v.x = 1.5;
-      v.setColour(0.5f, 0.25f, 1.0f);
+      v.setColor(0.5f, 0.25f, 1.0f);
       v.colorNameIndex = 7;
       v.colorIndex = 0x12345;
       Bytes b = serialised(v, version);
@@ -49,15 +49,15 @@ TEST(FltVertex, RecordLayoutsPerKindAndRevision) {
       EXPECT_EQ(v.size(version), static_cast<int>(b.size()));
       EXPECT_EQ(be32(b, 0), uint32_t{c.kind} << 16 | b.size());
       EXPECT_EQ(be32(b, 4), wide ? 0x00071000u : 0x23451000u);
-      EXPECT_EQ(be32(b, 8), 0x3FF80000u);           // x 1.5
-      EXPECT_EQ(be32(b, c.colourAt), 0xFFFF3F7Fu);  // alpha, blue, green, red
+      EXPECT_EQ(be32(b, 8), 0x3FF80000u);          // x 1.5
+      EXPECT_EQ(be32(b, c.colorAt), 0xFFFF3F7Fu);  // alpha, blue, green, red
       if (c.kind != 68) {  // normal j 0.5 at 36 for kinds 69 and 70, v 0.75 for 71
         EXPECT_EQ(be32(b, 36), c.kind == 71 ? 0x3F400000u : 0x3F000000u);
       }
       if (c.kind == 70) {
         EXPECT_EQ(be32(b, 44), 0x3E800000u);  // u
       }
-      int tail = c.colourAt + 4 + (wide ? 4 : 0);
+      int tail = c.colorAt + 4 + (wide ? 4 : 0);
       EXPECT_EQ(be32(b, tail - 4), wide ? 0x12345u : 0xFFFF3F7Fu);
       EXPECT_EQ(Bytes(b.begin() + tail, b.end()), Bytes(b.size() - tail, 0));
 
@@ -74,7 +74,7 @@ TEST(FltVertex, RecordLayoutsPerKindAndRevision) {
   plain.serialise(r, 1420);
   plain.colorIndex = 5;
   plain.parse(r, 1420);
-  EXPECT_EQ(plain.colorIndex, -1);  // FF FF at offset 4 is no colour index
+  EXPECT_EQ(plain.colorIndex, -1);  // FF FF at offset 4 is no color index
   FltVertex either = vertexOfKind(71);
   either.setNormal(1, 0, 0);
   EXPECT_EQ(either.kind, 70);
@@ -84,7 +84,7 @@ TEST(FltVertex, RecordLayoutsPerKindAndRevision) {
 TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne) {
   FltVertexPalette palette;
   FltVertex base = vertexOfKind(70);
-  base.setColour(1, 0, 0);
+  base.setColor(1, 0, 0);
   EXPECT_EQ(palette.add(base), 8);
   EXPECT_EQ(palette.add(base), 8);
 
@@ -111,8 +111,8 @@ TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne
   EXPECT_EQ(palette.vertex(3).z, 1.0);
   EXPECT_EQ(palette.vertex(3).paletteOffset, 8 + 3 * 64);
 
-  // Not compared: colours of uncoloured vertices, -0 against 0, normals of a kind
-  // without one, and the colour indexes that close resolves.
+  // Not compared: colors of uncolored vertices, -0 against 0, normals of a kind
+  // without one, and the color indexes that close resolves.
   FltVertex a;
   a.x = 3;
   FltVertex b = a;
@@ -134,17 +134,17 @@ TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne
   }
 }
 
-TEST(FltVertexPalette, VertexColoursAreResolvedAndListsPointAtVertexRecords) {
+TEST(FltVertexPalette, VertexColorsAreResolvedAndListsPointAtVertexRecords) {
   ScopedWorkDir dir;
   FltOutputFile file;
   ASSERT_EQ(file.open("out.flt", 1520), 1);
   FltFace face;
-  face.setColour(*file.components().colors, FltPackedColor::fromBytes(0, 255, 0));
+  face.setColor(*file.components().colors, FltPackedColor::fromBytes(0, 255, 0));
   file.write(face);
   file.writePushLevel();
   FltVertex corner;
   corner.setNormal(0, 0, 1);
-  corner.setColour(0, 0, 1);
+  corner.setColor(0, 0, 1);
   for (double x : {0.0, 2.0, 0.0}) {
     corner.x = x;
     ASSERT_EQ(file.addVertex(corner), 1);
@@ -153,20 +153,20 @@ TEST(FltVertexPalette, VertexColoursAreResolvedAndListsPointAtVertexRecords) {
   ASSERT_EQ(file.close(), 1);
 
   Bytes b = fileBytes("out.flt");
-  size_t colours = be16(b, 2);  // behind the header
-  ASSERT_EQ(be16(b, colours), 32u);
-  EXPECT_EQ(be32(b, colours + 132), 0xFF00FF00u);  // the face's green, then
-  EXPECT_EQ(be32(b, colours + 136), 0xFFFF0000u);  // blue, added at close
-  size_t vertices = colours + be16(b, colours + 2);
+  size_t colors = be16(b, 2);  // behind the header
+  ASSERT_EQ(be16(b, colors), 32u);
+  EXPECT_EQ(be32(b, colors + 132), 0xFF00FF00u);  // the face's green, then
+  EXPECT_EQ(be32(b, colors + 136), 0xFFFF0000u);  // blue, added at close
+  size_t vertices = colors + be16(b, colors + 2);
   ASSERT_EQ(be32(b, vertices), 0x00430008u);
   EXPECT_EQ(be32(b, vertices + 4), 8u + 2 * 56);
-  EXPECT_EQ(be32(b, vertices + 8 + 48), 128u + 127);  // the first vertex's colour index
+  EXPECT_EQ(be32(b, vertices + 8 + 48), 128u + 127);  // the first vertex's color index
 
   std::string dump = dumpOf("out.flt");
-  EXPECT_NE(dump.find("FLT_COLOR_PALETTE len=4232 colours=1024 names=0"), std::string::npos);
-  EXPECT_NE(dump.find("FLT_VERTEX_W_NORMAL len=56 offset=64 at=(2,0,0) normal=(0,0,1) colour=255"),
+  EXPECT_NE(dump.find("FLT_COLOR_PALETTE len=4232 colors=1024 names=0"), std::string::npos);
+  EXPECT_NE(dump.find("FLT_VERTEX_W_NORMAL len=56 offset=64 at=(2,0,0) normal=(0,0,1) color=255"),
             std::string::npos);
-  EXPECT_NE(dump.find("id=\"f1\" draw=0 flags=0xA0000000 colour=127"), std::string::npos);
+  EXPECT_NE(dump.find("id=\"f1\" draw=0 flags=0xA0000000 color=127"), std::string::npos);
   EXPECT_NE(dump.find("corners=3 offsets=8,64,8 points=(0,0,0),(2,0,0),(0,0,0)"), std::string::npos)
       << dump;
 }

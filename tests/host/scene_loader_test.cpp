@@ -313,7 +313,7 @@ TEST_F(SceneLoaderTest, UpAxis) {
 
 // --- welding and what is no triangle ----------------------------------------------
 
-TEST_F(SceneLoaderTest, WeldingByPositionNormalAndColour) {
+TEST_F(SceneLoaderTest, WeldingByPositionNormalAndColor) {
   // Two triangles folded along the edge from (0,0,0) to (1,0,0): +Z and +Y.
   const std::string fold =
       "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nvn 0 0 1\nvn 0 1 0\nvn 0 .6 .8\no f\n";
@@ -346,7 +346,7 @@ TEST_F(SceneLoaderTest, WeldingByPositionNormalAndColour) {
   }
   EXPECT_TRUE(near(bare->getRVert(bare->faces[0].v[0]).rn.normal, normalize({0, 1, 1})));
 
-  // Equal positions with different colours stay apart.
+  // Equal positions with different colors stay apart.
   Mesh* tinted =
       meshOf(loadNode("colors.obj",
                       "v 0 0 0 1 0 0\nv 1 0 0 1 0 0\nv 0 1 0 1 0 0\n"

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/texture_source.h"
 #include "options/dialog_controls.h"
 #include "options/export_options.h"
 #include "options/hyperlink_widget.h"
+#include "options/options_dialog.h"
 #include "options/run_options_dialog.h"
 
 namespace {
@@ -74,7 +74,6 @@ class FltkOptionsWindowTest : public ::testing::Test {
   }
 
   ExportOptions options_;
-  TextureSource textures_;
   FltkOptionsWindow window_;
   std::vector<std::pair<std::string, std::vector<std::string>>> messages_;
 };
@@ -123,7 +122,7 @@ TEST_F(FltkOptionsWindowTest, UserFillsTheFormAndPressesOk) {
     window_.widget(kOkButton)->do_callback();
     EXPECT_FALSE(win->shown());
   });
-  EXPECT_EQ(runOptionsDialog(options_, textures_, window_), DialogResult::kOk);
+  EXPECT_EQ(runOptionsDialog(options_, window_), DialogResult::kOk);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].first, "Bad Lambert Parallels");
   EXPECT_EQ(messages_[0].second,
@@ -155,7 +154,7 @@ TEST_F(FltkOptionsWindowTest, ARefusedEntryHoldsTheFocusUntilEscapeCancels) {
     pressKey(win, FL_Escape);
     EXPECT_FALSE(win->shown());
   });
-  EXPECT_EQ(runOptionsDialog(options_, textures_, window_), DialogResult::kCancel);
+  EXPECT_EQ(runOptionsDialog(options_, window_), DialogResult::kCancel);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].first, "Bad Latitude Range");
   EXPECT_DOUBLE_EQ(options_.originLatitude, 0.0);

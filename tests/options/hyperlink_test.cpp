@@ -1,4 +1,4 @@
-// The dialog's web link: its state and colours, the messages of a failed open, opening
+// The dialog's web link: its state and colors, the messages of a failed open, opening
 // through xdg-open or the desktop's text/html handler (with a scripted launcher), the
 // desktop entry's Exec line, the real process launcher, and the FLTK widget.
 #include "options/hyperlink.h"
@@ -42,7 +42,7 @@ class RecordingView : public HyperlinkView {
   std::vector<std::string> failures;
 };
 
-TEST(HyperlinkTest, ColourFollowsHoverAndVisitedState) {
+TEST(HyperlinkTest, ColorFollowsHoverAndVisitedState) {
   int result = 42;
   std::vector<std::string> opened;
   Hyperlink link(kHover, [&](const std::string& target) {

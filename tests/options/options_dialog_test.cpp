@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/texture_source.h"
 #include "options/batch_options_view.h"
 #include "options/export_options.h"
 #include "options/run_options_dialog.h"
@@ -49,7 +48,7 @@ class OptionsDialogTest : public ::testing::Test {
   DialogResult run(std::function<void(OptionsDialog&)> script) {
     view_.script = std::move(script);
     view_.messages.clear();
-    return runOptionsDialog(options_, textures_, view_);
+    return runOptionsDialog(options_, view_);
   }
   // The batch view with the values `fill` sets; what it reported goes to errors_.
   DialogResult batch(const std::function<void(DialogFieldValues&)>& fill) {
@@ -57,19 +56,18 @@ class OptionsDialogTest : public ::testing::Test {
     fill(values);
     errors_.str("");
     BatchOptionsView view(values, errors_);
-    return runOptionsDialog(options_, textures_, view);
+    return runOptionsDialog(options_, view);
   }
   // The terminal form answering from `input`; returns what it printed.
   std::string terminal(const std::string& input, DialogResult expected) {
     std::istringstream in(input);
     std::ostringstream out;
     TerminalOptionsForm form(in, out);
-    EXPECT_EQ(runOptionsDialog(options_, textures_, form), expected);
+    EXPECT_EQ(runOptionsDialog(options_, form), expected);
     return out.str();
   }
 
   ExportOptions options_;
-  TextureSource textures_;
   ScriptedView view_;
   std::ostringstream errors_;
 };
@@ -117,7 +115,7 @@ TEST_F(OptionsDialogTest, OkStoresEveryFieldAndCheckBoxesStartTicked) {
             }),
             DialogResult::kOk);
   EXPECT_EQ(stored(options_), "1541 0 2 1 -23.5 -122.25 45 33 010");
-  EXPECT_FALSE(textures_.copyTextures());
+  EXPECT_FALSE(options_.copyTextures);
   EXPECT_TRUE(view_.messages.empty());
 }
 
@@ -195,7 +193,7 @@ TEST_F(OptionsDialogTest, BatchViewTypesEveryFieldAndPressesOk) {
             DialogResult::kOk);
   EXPECT_EQ(errors_.str(), "");
   EXPECT_EQ(stored(options_), "1540 3 4 4 -23.5 -10.5 45 33 001");
-  EXPECT_FALSE(textures_.copyTextures());
+  EXPECT_FALSE(options_.copyTextures);
 }
 
 TEST_F(OptionsDialogTest, BatchViewTurnsMessagesAndRefusedValuesIntoBadUsage) {

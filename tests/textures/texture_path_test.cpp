@@ -72,21 +72,22 @@ TEST(TexturePath, CopyOverwritesAndReportsFailures) {
   paths.resolveTexturePath(target);
   EXPECT_EQ(target, out + "/wood.bmp");
   std::string error;
-  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, error)) << error;
+  const WarningSink warn = [&error](const std::string& text) { error = text; };
+  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, warn)) << error;
   EXPECT_EQ(fileText(target), "new image");
 
   // A Windows-style source name still finds the file.
   std::ofstream("maps/stone.bmp") << "stone";
   target = "maps\\stone.bmp";
   paths.resolveTexturePath(target);
-  EXPECT_TRUE(paths.copyTexture("maps\\stone.bmp", target, error)) << error;
+  EXPECT_TRUE(paths.copyTexture("maps\\stone.bmp", target, warn)) << error;
   EXPECT_EQ(fileText(out + "/stone.bmp"), "stone");
 
   // An image already where it belongs is left alone, not copied onto itself.
-  EXPECT_TRUE(paths.copyTexture(target, target, error)) << error;
+  EXPECT_TRUE(paths.copyTexture(target, target, warn)) << error;
   EXPECT_EQ(fileText(target), "stone");
 
-  EXPECT_FALSE(paths.copyTexture("maps/none.bmp", out + "/none.bmp", error));
+  EXPECT_FALSE(paths.copyTexture("maps/none.bmp", out + "/none.bmp", warn));
   EXPECT_NE(error.find("maps/none.bmp"), std::string::npos) << error;
 }
 

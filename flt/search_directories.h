@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
-class FltSearchDirectories {
+class SearchDirectories {
  public:
   // Adds each piece of a list separated by ',' or ';'. Leading white space of a
   // piece is dropped, trailing white space kept; an empty piece between two

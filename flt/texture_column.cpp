@@ -1,4 +1,4 @@
-#include "textures/texture_column.h"
+#include "flt/texture_column.h"
 
 #include <algorithm>
 #include <limits>

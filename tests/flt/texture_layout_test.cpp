@@ -23,7 +23,7 @@ size_t count(const std::string& text, const std::string& part) {
   return n;
 }
 
-TEST(FltTextureLayout, ColumnsFillDownwardsAndEachPlacementIsDumped) {
+TEST(TextureLayout, ColumnsFillDownwardsAndEachPlacementIsDumped) {
   ScopedWorkDir dir;
   FltTextureList list;
   EXPECT_EQ(add(list, "/m/a.rgb", 256, 256), 0);
@@ -57,7 +57,7 @@ TEST(FltTextureLayout, ColumnsFillDownwardsAndEachPlacementIsDumped) {
   EXPECT_NE(text.find("\tcol #1 x:256, y:1792 w:256 h:256\n\t\ttex #8,"), std::string::npos);
 }
 
-TEST(FltTextureLayout, FullOrOversizedPagesSendTexturesToNewPages) {
+TEST(TextureLayout, FullOrOversizedPagesSendTexturesToNewPages) {
   ScopedWorkDir dir;
   FltTextureList list;
   for (int i = 0; i < 256; ++i) ASSERT_EQ(add(list, "t" + std::to_string(i), 64, 64), i);
@@ -77,7 +77,7 @@ TEST(FltTextureLayout, FullOrOversizedPagesSendTexturesToNewPages) {
 
 // Columns used to be moved clear of the previous column only, which let an even
 // column reach back under the odd one before it onto the even one before that.
-TEST(FltTextureLayout, TexturesOnAPageNeverOverlap) {
+TEST(TextureLayout, TexturesOnAPageNeverOverlap) {
   ScopedWorkDir dir;
   std::mt19937 rng(3);
   for (int round = 0; round < 100; ++round) {

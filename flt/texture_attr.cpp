@@ -1,4 +1,4 @@
-#include "textures/texture_attr.h"
+#include "flt/texture_attr.h"
 
 #include <algorithm>
 

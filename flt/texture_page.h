@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "textures/texture_column.h"
+#include "flt/texture_column.h"
 
 class FltTexture;
 

@@ -1,4 +1,4 @@
-#include "textures/texture_page.h"
+#include "flt/texture_page.h"
 
 #include <algorithm>
 

@@ -9,19 +9,19 @@
 #include <memory>
 #include <vector>
 
-#include "textures/texture_page.h"
+#include "flt/texture_page.h"
 
 class FltTexture;
 
-class FltTextureLayout {
+class TextureLayout {
  public:
   static constexpr int32_t kPageSize = 2048;
   static constexpr const char* kLayoutFileName = "layout.txt";
 
-  FltTextureLayout() = default;
-  ~FltTextureLayout() { clear(); }
-  FltTextureLayout(const FltTextureLayout&) = delete;
-  FltTextureLayout& operator=(const FltTextureLayout&) = delete;
+  TextureLayout() = default;
+  ~TextureLayout() { clear(); }
+  TextureLayout(const TextureLayout&) = delete;
+  TextureLayout& operator=(const TextureLayout&) = delete;
 
   // Sets the texture's pattern index, x and y. The texture must outlive the layout
   // or the next clear().

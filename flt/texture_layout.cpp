@@ -1,8 +1,8 @@
-#include "textures/texture_layout.h"
+#include "flt/texture_layout.h"
 
 #include "flt/texture.h"
 
-void FltTextureLayout::place(FltTexture& t) {
+void TextureLayout::place(FltTexture& t) {
   for (auto& p : pages_) {
     if (p->tryTexture(t)) {
       dump();
@@ -14,14 +14,14 @@ void FltTextureLayout::place(FltTexture& t) {
   pages_.back()->tryTexture(t);
 }
 
-void FltTextureLayout::clear() {
+void TextureLayout::clear() {
   pages_.clear();
   pageWidth = pageHeight = kPageSize;
   if (layoutFile_) std::fclose(layoutFile_);
   layoutFile_ = nullptr;
 }
 
-void FltTextureLayout::dump() {
+void TextureLayout::dump() {
   if (!layoutFile_) layoutFile_ = std::fopen(kLayoutFileName, "w");
   if (!layoutFile_) return;
   std::FILE* f = layoutFile_;

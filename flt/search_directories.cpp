@@ -1,10 +1,10 @@
-#include "textures/search_directories.h"
+#include "flt/search_directories.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 
-void FltSearchDirectories::add(const char* text) {
+void SearchDirectories::add(const char* text) {
   if (!text) return;
   const char* p = text;
   for (;;) {
@@ -18,12 +18,12 @@ void FltSearchDirectories::add(const char* text) {
   }
 }
 
-void FltSearchDirectories::readEnvironment() {
+void SearchDirectories::readEnvironment() {
   clear();
   for (const char* name : {"TEXTURE_PATH", "TXT_PATH", "TXTPATH"}) add(std::getenv(name));
 }
 
-void FltSearchDirectories::clear() {
+void SearchDirectories::clear() {
   directories_.clear();
   listed_.clear();
 }
