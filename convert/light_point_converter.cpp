@@ -6,7 +6,7 @@
 #include "attributes/apply_attributes.h"
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
-#include "attributes/node_values.h"
+#include "attributes/vector_property.h"
 #include "convert/export_context.h"
 #include "flt/face.h"
 #include "flt/light_point.h"

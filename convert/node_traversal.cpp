@@ -193,13 +193,13 @@ int NodeTraversal::writeExternalRefNode(SceneNode* node) {
   FltExternalRef record;
   applyAttributes(node, &record);
   file_->write(record);
-  commentStep(node);
+  writeComment(node);
   return stopped() ? 0 : 1;
 }
 
 int NodeTraversal::writeWithChildren(SceneNode* node, FltRecordBase& record) {
   file_->write(record);
-  commentStep(node);
+  writeComment(node);
   file_->writePushLevel();
   int result = visitChildren(node);
   file_->writePopLevel();
@@ -243,7 +243,7 @@ int NodeTraversal::writeDefaultNode(SceneNode* node) {
     FltGroup group;
     file_->write(group);
     file_->writeLongId(node->name());
-    commentStep(node);
+    writeComment(node);
     file_->writePushLevel();
   }
   if (SceneObject* object = node->evalWorldState(time_).obj) {
@@ -264,6 +264,6 @@ int NodeTraversal::writeGeometry(SceneNode* node) {
   return faces;
 }
 
-void NodeTraversal::commentStep(SceneNode* node) {
+void NodeTraversal::writeComment(SceneNode* node) {
   writeNodeComment(*node, *file_);
 }

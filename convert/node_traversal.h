@@ -63,7 +63,7 @@ class NodeTraversal {
   // The record filled by the handler, its comment, and the children one level down.
   int writeWithChildren(SceneNode* node, FltRecordBase& record);
   int writeGeometry(SceneNode* node);
-  void commentStep(SceneNode* node);
+  void writeComment(SceneNode* node);
   void reportProgress();
 
   FltOutputFile* file_ = nullptr;

@@ -1,4 +1,4 @@
-#include "attributes/node_values.h"
+#include "attributes/vector_property.h"
 
 #include "plugin/scene_node.h"
 

@@ -1,4 +1,6 @@
 #pragma once
+// The vector properties (FltVectorX, FltVectorY, FltVectorZ) and the float reader
+// they share, for the light point and vector records.
 
 class SceneNode;
 
