@@ -18,6 +18,24 @@ bool sameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
+// Whether the bitmap manager reads `path` as an image of some size.
+bool readsAsImage(const std::string& path) {
+  if (!TheManager) return false;
+  BitmapInfo info(path.c_str());
+  Bitmap* bitmap = TheManager->Load(&info);
+  if (!bitmap) return false;
+  const bool image = bitmap->Width() > 0 && bitmap->Height() > 0;
+  bitmap->DeleteThis();
+  return image;
+}
+
+bool inFolder(const std::string& path, const std::string& folder) {
+  std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  if (parent.empty()) parent = ".";
+  std::error_code ec;
+  return std::filesystem::equivalent(parent, folder, ec) && !ec;
+}
+
 }  // namespace
 
 void TextureSource::prepare(const std::string& outputPath, const ExportContext& context) {
@@ -63,11 +81,30 @@ int TextureSource::addEntry(TextureMap* map, const std::string& key) {
   std::string source;
   bool missing = false;
   fillEntry(map, entry, source, missing);
+  entry.attributeFile = placeImage(source, entry.key(), missing);
   int index = file_->components().textures->addTexture(entry);
   builtFrom_.emplace(key, map->mapName());
-  // A missing image was reported already; a failed copy of it says nothing new.
-  paths_.copyTexture(source, entry.key(), missing ? WarningSink() : context_->warningSink());
   return index;
+}
+
+// Images come from scene files, which may name any file: only what reads as an
+// image is copied, never over a file that does not, and an attribute file goes
+// only beside an image in the output folder.
+AttributeFilePolicy TextureSource::placeImage(const std::string& source, const std::string& target,
+                                              bool missing) {
+  if (missing) return AttributeFilePolicy::kNone;  // reported already, and copied nowhere
+  if (!paths_.copyApplies())
+    return inFolder(target, paths_.outputDirectory()) ? AttributeFilePolicy::kKeepOthers
+                                                      : AttributeFilePolicy::kNone;
+  if (sameFile(source, target)) return AttributeFilePolicy::kKeepOthers;
+  std::error_code ec;
+  if (std::filesystem::exists(target, ec) && !readsAsImage(target)) {
+    context_->warn("kept " + target + ": it is no image, so texture " + source +
+                   " was not copied over it");
+    return AttributeFilePolicy::kNone;
+  }
+  return paths_.copyTexture(source, target, context_->warningSink()) ? AttributeFilePolicy::kReplace
+                                                                     : AttributeFilePolicy::kNone;
 }
 
 void TextureSource::fillEntry(TextureMap* map, FltTexture& entry, std::string& source,

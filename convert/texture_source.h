@@ -5,11 +5,11 @@
 #include <string>
 #include <unordered_map>
 
+#include "flt/texture.h"
 #include "textures/texture_path.h"
 
 class ExportContext;
 class FltOutputFile;
-class FltTexture;
 class TextureMap;
 
 class TextureSource {
@@ -29,6 +29,8 @@ class TextureSource {
 
  private:
   int addEntry(TextureMap* map, const std::string& key);
+  AttributeFilePolicy placeImage(const std::string& source, const std::string& target,
+                                 bool missing);
   void fillEntry(TextureMap* map, FltTexture& entry, std::string& source, bool& missing);
 
   TexturePathContext paths_;

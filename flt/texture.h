@@ -8,6 +8,13 @@
 #include "flt/record_base.h"
 #include "flt/texture_attr.h"
 
+// What closing the file does with the attribute file beside the entry's image.
+enum class AttributeFilePolicy {
+  kReplace,     // write it, replacing whatever lies there (an image this export placed)
+  kKeepOthers,  // write it, but keep an existing file that holds anything else
+  kNone,        // write none: the image lies outside the output folder or is no image
+};
+
 class FltTexture : public FltRecordBase {
  public:
   static constexpr uint16_t kOpcode = 64;
@@ -32,4 +39,6 @@ class FltTexture : public FltRecordBase {
   int32_t yLocation = 0;
   FltTextureAttr attributes;
   std::string fullPath;
+  // Not part of the record: set by whoever adds the entry.
+  AttributeFilePolicy attributeFile = AttributeFilePolicy::kReplace;
 };

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "flt/output_file.h"
@@ -55,9 +56,43 @@ int FltTextureList::write(FltOutputFile& file) const {
   return 1;
 }
 
+namespace {
+
+// The attribute file's bytes, made in memory so that an existing file can be
+// compared with them before anything is replaced.
+bool attributeBytes(const FltTextureAttr& attributes, std::string& out) {
+  char* data = nullptr;
+  size_t size = 0;
+  std::FILE* f = open_memstream(&data, &size);
+  if (!f) return false;
+  bool ok = attributes.write(f);
+  ok = std::fclose(f) == 0 && ok;
+  if (ok) out.assign(data, size);
+  std::free(data);
+  return ok;
+}
+
+// 1 when the file holds exactly `bytes`, 0 when it holds anything else, -1 when
+// there is no such file.
+int holdsExactly(const std::string& name, const std::string& bytes) {
+  std::FILE* f = std::fopen(name.c_str(), "rb");
+  if (!f) return errno == ENOENT ? -1 : 0;
+  std::string have(bytes.size() + 1, '\0');
+  size_t n = std::fread(&have[0], 1, have.size(), f);
+  std::fclose(f);
+  return n == bytes.size() && have.compare(0, n, bytes) == 0 ? 1 : 0;
+}
+
+}  // namespace
+
 int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn) const {
   int written = 0;
+  std::string skipped;
   for (const auto& e : entries_) {
+    if (e->attributeFile == AttributeFilePolicy::kNone) {
+      skipped += (skipped.empty() ? "" : ", ") + e->key();
+      continue;
+    }
     if (e->key().empty()) {
       // Would land as ".attr" in the working directory, beside no image.
       if (warn)
@@ -66,12 +101,30 @@ int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn
       continue;
     }
     std::string name = e->key() + ".attr";
+    std::string bytes;
+    if (!attributeBytes(e->attributes, bytes)) {
+      if (warn) warn("cannot write texture attribute file " + name + ": " + std::strerror(errno));
+      continue;
+    }
+    if (e->attributeFile == AttributeFilePolicy::kKeepOthers) {
+      const int held = holdsExactly(name, bytes);
+      if (held == 1) {
+        ++written;
+        continue;
+      }
+      if (held == 0) {
+        if (warn)
+          warn("kept texture attribute file " + name +
+               ": it holds something else, and its image is not one this export placed");
+        continue;
+      }
+    }
     std::FILE* f = std::fopen(name.c_str(), "wb");
     if (!f) {
       if (warn) warn("cannot write texture attribute file " + name + ": " + std::strerror(errno));
       continue;
     }
-    bool ok = e->attributes.write(f);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     int savedErrno = errno;
     if (std::fclose(f) != 0) {
       ok = false;
@@ -84,5 +137,9 @@ int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn
         warn("cannot write texture attribute file " + name + ": " + std::strerror(savedErrno));
     }
   }
+  if (!skipped.empty() && warn)
+    warn("no texture attribute files beside " + skipped +
+         ": outside the output folder, or not readable as images (copying the textures "
+         "beside the output gives them theirs)");
   return written;
 }

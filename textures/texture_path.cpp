@@ -19,6 +19,16 @@ std::string withSlashes(std::string path) {
 
 }  // namespace
 
+std::string plainFileName(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\");
+  std::string name;
+  for (char c : cut == std::string::npos ? path : path.substr(cut + 1))
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) name += c;
+  // A leading dot would hide the file, and "." or ".." name a folder.
+  while (!name.empty() && name.front() == '.') name.erase(0, 1);
+  return name.empty() ? "texture" : name;
+}
+
 std::string textureOutputDirectory(const std::string& outputPath) {
   size_t cut = outputPath.find_last_of("/\\");
   if (cut == std::string::npos) return "";
@@ -50,9 +60,7 @@ void TexturePathContext::setUp(const std::string& currentDirectory, const std::s
 
 void TexturePathContext::resolveTexturePath(std::string& path) const {
   if (copyApplies()) {
-    size_t cut = path.find_last_of("/\\");
-    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-    path = joinTexturePath(outputDirectory_, name);
+    path = joinTexturePath(outputDirectory_, plainFileName(path));
   }
   path = withSlashes(std::move(path));
 }

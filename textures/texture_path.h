@@ -8,6 +8,11 @@
 
 #include "flt/warning_sink.h"
 
+// The part of `path` behind its last '/' or '\\', made a plain name that stays in
+// the folder it is put in: no control characters, no leading dot; "texture" when
+// nothing is left. Names from scene files pass through it before they name a file.
+std::string plainFileName(const std::string& path);
+
 // The directory part of an output file path: the path cut before its last '/' or
 // '\\', "/" for a file in the root, and "" for a bare file name (the file lies in
 // the working directory).

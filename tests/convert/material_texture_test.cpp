@@ -91,7 +91,11 @@ TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMapAndPathsAsGiven) {
     EXPECT_EQ(entryOf(ex, 0).key(), "maps/wood.ppm");
     ex.finish();
     EXPECT_FALSE(fs::exists("out/wood.ppm") || fs::exists("wood.ppm"));
-    EXPECT_TRUE(ex.warnings.empty());
+    // Images outside the output folder get no attribute file, and one warning says so.
+    EXPECT_FALSE(fs::exists("maps/wood.ppm.attr") || fs::exists("maps/wood2.ppm.attr"));
+    ASSERT_EQ(ex.warnings.size(), 1u);
+    EXPECT_NE(ex.warnings[0].find("beside maps/wood.ppm, maps/wood2.ppm:"), std::string::npos)
+        << ex.warnings[0];
   }
 }
 
@@ -140,4 +144,39 @@ TEST(TextureSource, CopiesGoOnceBesideTheOutputAndProblemsOnlyWarn) {
   EXPECT_NE(ex.warnings[1].find("b/bark.ppm"), std::string::npos);
   EXPECT_EQ(readFile("out/bark.ppm"), readFile("a/bark.ppm"));
   EXPECT_EQ(writtenRecords<FltFace>(ex.finish(), "FACE")[0].texturePattern, 2);
+}
+
+// Scene files name any file as an image: only images are copied, never over a file
+// that is no image, and attribute files go only beside images in the output folder.
+TEST(TextureSource, NamesFromTheSceneWriteNothingOutsideTheOutputFolder) {
+  for (bool copy : {false, true}) {
+    ConverterExport ex("out", copy);
+    const std::string out = ex.dir.path() + "/out";
+    fs::create_directories("victim");
+    std::ofstream("victim/secret.txt") << "not an image";
+    std::ofstream("victim/scene.bin") << "the scene's own data";
+    std::ofstream(out + "/scene.bin") << "beside the output";
+    writeImage("victim/wood.ppm", 4, 4);
+    writeImage(out + "/here.ppm", 2, 2);
+    std::ofstream(out + "/here.ppm.attr") << "a file of the user's";
+    for (const char* name : {"victim/secret.txt", "../victim/scene.bin", "victim/wood.ppm",
+                             "out/here.ppm", "victim/gone.ppm"})
+      ex.textures.textureIndexOf(&ex.scene.addBitmapTexture(name));
+    ex.finish();
+    // Nothing beside the source images, copied or not.
+    for (const char* name : {"victim/secret.txt.attr", "victim/scene.bin.attr",
+                             "victim/wood.ppm.attr", "victim/gone.ppm.attr"})
+      EXPECT_FALSE(fs::exists(name)) << name;
+    EXPECT_EQ(readFile("victim/scene.bin"), "the scene's own data");
+    EXPECT_EQ(readFile(out + "/scene.bin"), "beside the output");
+    EXPECT_FALSE(fs::exists(out + "/secret.txt"));
+    // An image this export copied gets its attribute file; another one's is kept.
+    EXPECT_EQ(fs::exists(out + "/wood.ppm") && fs::exists(out + "/wood.ppm.attr"), copy);
+    EXPECT_EQ(readFile(out + "/here.ppm.attr"), "a file of the user's");
+    bool keptNamed = false;
+    for (const std::string& w : ex.warnings)
+      keptNamed |= w.rfind("kept texture attribute file ", 0) == 0 &&
+                   w.find("out/here.ppm.attr:") != std::string::npos;
+    EXPECT_TRUE(keptNamed) << ::testing::PrintToString(ex.warnings);
+  }
 }

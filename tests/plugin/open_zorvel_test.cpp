@@ -135,8 +135,9 @@ TEST_F(OpenZorvelTest, SwitchesAndTextureWarningsReachTheConverters) {
   FltReadBack out = readBackFlt(path_);
   EXPECT_EQ(Tokens(out.tokens.begin(), out.tokens.begin() + 5),
             (Tokens{"GROUP g2", "LONG_ID box_g", "PUSH", "OBJECT box", "PUSH"}));
-  ASSERT_EQ(ei_.warnings.size(), 1u);
+  ASSERT_EQ(ei_.warnings.size(), 2u);
   EXPECT_NE(ei_.warnings[0].find("missing.png"), std::string::npos);
+  EXPECT_NE(ei_.warnings[1].find("no texture attribute files beside"), std::string::npos);
 
   exporter_.options().autoGroup = false;
   exporter_.options().autoObject = false;

@@ -91,4 +91,16 @@ TEST(TexturePath, CopyOverwritesAndReportsFailures) {
   EXPECT_NE(error.find("maps/none.bmp"), std::string::npos) << error;
 }
 
+TEST(TexturePath, PlainFileNamesStayInTheirFolder) {
+  EXPECT_EQ(plainFileName("../../x/secret.png"), "secret.png");
+  EXPECT_EQ(plainFileName("C:\\maps\\..\\wood.bmp"), "wood.bmp");
+  EXPECT_EQ(plainFileName(".."), "texture");
+  EXPECT_EQ(plainFileName("a/."), "texture");
+  EXPECT_EQ(plainFileName(".hidden.png"), "hidden.png");
+  EXPECT_EQ(plainFileName(std::string("ba\x01\x1b"
+                                      "d\x7f.png")),
+            "bad.png");
+  EXPECT_EQ(plainFileName("/"), "texture");
+}
+
 }  // namespace
