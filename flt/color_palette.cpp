@@ -7,12 +7,11 @@
 #include <cstring>
 
 #include "flt/record.h"
+#include "flt/revision.h"
 #include "flt/sorted_search.h"
 
 namespace {
 
-constexpr int kWideRevision = 1510;
-constexpr int kNamesRevision = 1420;  // names follow the colors only above this
 constexpr int kReservedBytes = 128;
 
 int distance(const FltPackedColor& a, const FltPackedColor& b) {
@@ -85,7 +84,7 @@ void FltColorPalette::reset() {
 }
 
 void FltColorPalette::setVersion(int version) {
-  capacity_ = version >= kWideRevision ? kMaxSlots : kMaxSlots / 2;
+  capacity_ = hasWideColors(version) ? kMaxSlots : kMaxSlots / 2;
   assert(used_ <= capacity_ && "the revision changed after colors were handed out");
 }
 
@@ -150,7 +149,7 @@ void FltColorPalette::serialise(FltRecord& r, int version) const {
   r.begin(kOpcode);
   r.skip(kReservedBytes);
   for (int i = 0; i < capacity_; ++i) slots_[i].serialise(r);
-  if (version > kNamesRevision) {
+  if (hasColorNames(version)) {
     r.write32(static_cast<int32_t>(names_.size()));
     for (const FltColorName& entry : names_) {
       int length = 8 + static_cast<int>(entry.name.size()) + 1;

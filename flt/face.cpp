@@ -2,12 +2,9 @@
 
 #include "flt/color_palette.h"
 #include "flt/record.h"
+#include "flt/revision.h"
 
-namespace {
-
-constexpr int kWideRevision = 1510;
-
-}  // namespace
+namespace {}  // namespace
 
 void FltFace::setColor(FltColorPalette& palette, const FltPackedColor& c) {
   primaryColor = c;
@@ -16,7 +13,7 @@ void FltFace::setColor(FltColorPalette& palette, const FltPackedColor& c) {
 }
 
 void FltFace::serialise(FltRecord& r, int version) const {
-  bool wide = version >= kWideRevision;
+  bool wide = hasWideColors(version);
   r.begin(kOpcode);
   r.writeText(id, kIdLength);
   r.write32(irColorCode).write16(relativePriority).write8(drawType).write8(textureWhite);
@@ -42,7 +39,7 @@ void FltFace::serialise(FltRecord& r, int version) const {
 }
 
 void FltFace::parse(FltRecord& r, int version) {
-  bool wide = version >= kWideRevision;
+  bool wide = hasWideColors(version);
   r.seekBody();
   r.readText(id, kIdLength);
   r.read32(irColorCode).read16(relativePriority).read8(drawType).read8(textureWhite);

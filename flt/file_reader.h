@@ -11,11 +11,12 @@
 
 #include "flt/record.h"
 #include "flt/record_base.h"
+#include "flt/revision.h"
 
 class FltFileReader : public FltRecordHolder {
  public:
   // The revision assumed until a header has given one.
-  static constexpr int kDefaultVersion = 1540;
+  static constexpr int kDefaultVersion = kDefaultRevision;
 
   FltFileReader() = default;
   ~FltFileReader() override { close(); }

@@ -3,18 +3,18 @@
 #include <cstring>
 
 #include "flt/record.h"
+#include "flt/revision.h"
 
 namespace {
 
 // Revision 14.2 ends after the light source ID; every other revision writes the long form.
-constexpr int kShortFormRevision = 1420;
 
 }  // namespace
 
 void FltHeader::reset() {
   std::memset(id, 0, sizeof id);
   std::strcpy(id, "db");
-  formatRevision = 1540;
+  formatRevision = kDefaultRevision;
   editRevision = 1;
   std::memset(dateTime, 0, sizeof dateTime);
   std::strcpy(dateTime, "hereafter");
@@ -58,7 +58,7 @@ void FltHeader::serialise(FltRecord& r, int /*version*/) const {
   r.write64(southWestLat).write64(southWestLon).write64(northEastLat).write64(northEastLon);
   r.write64(originLat).write64(originLon).write64(upperLambertLat).write64(lowerLambertLat);
   r.write16(nextLightSourceId);
-  if (formatRevision == kShortFormRevision) {
+  if (!hasLongHeader(formatRevision)) {
     r.skip(6);
   } else {
     r.write16(nextLightPointId).write16(nextRoadId).write16(nextCatId);
@@ -88,7 +88,7 @@ void FltHeader::parse(FltRecord& r, int /*version*/) {
   r.read64(southWestLat).read64(southWestLon).read64(northEastLat).read64(northEastLon);
   r.read64(originLat).read64(originLon).read64(upperLambertLat).read64(lowerLambertLat);
   r.read16(nextLightSourceId);
-  if (formatRevision == kShortFormRevision) {
+  if (!hasLongHeader(formatRevision)) {
     r.skip(6);
   } else {
     r.read16(nextLightPointId).read16(nextRoadId).read16(nextCatId);

@@ -22,3 +22,7 @@ using FltPushLevel = FltLevelRecord<10>;
 using FltPopLevel = FltLevelRecord<11>;
 using FltPushSubface = FltLevelRecord<19>;
 using FltPopSubface = FltLevelRecord<20>;
+using FltPushExtension = FltLevelRecord<21>;
+using FltPopExtension = FltLevelRecord<22>;
+using FltPushAttribute = FltLevelRecord<122>;
+using FltPopAttribute = FltLevelRecord<123>;

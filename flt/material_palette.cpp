@@ -7,6 +7,7 @@
 
 #include "flt/material_table.h"
 #include "flt/output_file.h"
+#include "flt/revision.h"
 
 bool FltMaterialPalette::ColorKey::operator==(const ColorKey& o) const {
   return std::memcmp(bits, o.bits, sizeof bits) == 0;
@@ -73,7 +74,7 @@ int FltMaterialPalette::write(FltOutputFile& file) const {
               " a face can refer to");
     return 0;
   }
-  if (file.version() < kRecordsRevision) {
+  if (!hasMaterialRecords(file.version())) {
     if (count > FltMaterialTable::kSlots) {
       file.fail("cannot write " + file.path() + ": the scene uses " + std::to_string(count) +
                 " materials, but OpenFlight revisions below 15.0 hold at most " +

@@ -20,7 +20,6 @@ class FltOutputFile;
 class FltMaterialPalette {
  public:
   // Revisions below this one only know the fixed table of 64 slots.
-  static constexpr int kRecordsRevision = 1500;
   // Faces keep material indexes in a signed 16-bit field.
   static constexpr int kMaxMaterials = 32768;
 

@@ -76,7 +76,7 @@ void FltOutputFile::reset() {
   pending_.clear();
   flushing_ = false;
   paletteWriting_ = false;
-  setVersion(1520);
+  setVersion(kRevision152);
   components_ = Components{&header_, nullptr, nullptr, nullptr, nullptr};
   components_.materials = &materialPalette_;
   components_.textures = &textureList_;
@@ -154,28 +154,28 @@ int FltOutputFile::writeRecord(FltRecord& record) {
     return 0;
   }
   switch (record.opcode()) {
-    case 10:
+    case FltPushLevel::kOpcode:
       ++pushDepth_;
       break;
-    case 11:
+    case FltPopLevel::kOpcode:
       --pushDepth_;
       break;
-    case 19:
+    case FltPushSubface::kOpcode:
       ++subfaceDepth_;
       break;
-    case 20:
+    case FltPopSubface::kOpcode:
       --subfaceDepth_;
       break;
-    case 21:
+    case FltPushExtension::kOpcode:
       ++extensionDepth_;
       break;
-    case 22:
+    case FltPopExtension::kOpcode:
       --extensionDepth_;
       break;
-    case 122:
+    case FltPushAttribute::kOpcode:
       ++attributeDepth_;
       break;
-    case 123:
+    case FltPopAttribute::kOpcode:
       --attributeDepth_;
       break;
     default:

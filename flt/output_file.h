@@ -17,6 +17,7 @@
 #include "flt/material_palette.h"
 #include "flt/record.h"
 #include "flt/record_base.h"
+#include "flt/revision.h"
 #include "flt/texture_list.h"
 #include "flt/vertex_list.h"
 #include "flt/vertex_palette.h"
@@ -97,7 +98,7 @@ class FltOutputFile : public FltRecordHolder {
   bool finishRealFile();
   void closeStreams();
 
-  int version_ = 1520;
+  int version_ = kRevision152;
   FltRecord scratch_;
   int state_ = 0;
   int pushDepth_ = 0;

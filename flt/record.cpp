@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include "flt/vertex_list.h"
 
 FltRecord::FltRecord(FltRecord&& other) noexcept {
   *this = std::move(other);
@@ -139,9 +140,9 @@ void FltRecord::begin(uint16_t opcode) {
 
 void FltRecord::finish() {
   seek(length_);
-  if (opcode_ != 72) alignTo8();
+  if (opcode_ != FltVertexList::kOpcode) alignTo8();
   // An overflowed record ends at the last multiple of 8 below the limit.
-  if (length_ % 8 != 0 && opcode_ != 72) setLength(length_ - length_ % 8);
+  if (length_ % 8 != 0 && opcode_ != FltVertexList::kOpcode) setLength(length_ - length_ % 8);
   seek(2);
   write16(length_);
 }

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "flt/record.h"
+#include "flt/revision.h"
 
 namespace {
 
-constexpr int kWideRevision = 1510;
 constexpr int kLargestPaddedRecord = 32760;
 
 // Exact and total: -0 equals 0, and NaNs sort after numbers by their bits, so that
@@ -24,7 +24,7 @@ int compareExact(double a, double b) {
 }
 
 int writtenLength(uint16_t kind, int version) {
-  bool wide = version >= kWideRevision;
+  bool wide = hasWideColors(version);
   switch (kind) {
     case FltVertex::kWithNormal:
       return wide ? 56 : 48;
@@ -105,7 +105,7 @@ int FltVertex::compare(const FltVertex& o) const {
 }
 
 void FltVertex::serialise(FltRecord& r, int version) const {
-  bool wide = version >= kWideRevision;
+  bool wide = hasWideColors(version);
   r.begin(kind);
   r.write16(wide ? colorNameIndex : static_cast<uint16_t>(colorIndex));
   r.write16(flags);
@@ -127,7 +127,7 @@ void FltVertex::parse(FltRecord& r, int version) {
   kind = r.opcode();
   uint16_t first = 0;
   r.read16(first);
-  if (version >= kWideRevision) {
+  if (hasWideColors(version)) {
     colorNameIndex = first;
   } else {
     colorNameIndex = 0xFFFF;
@@ -144,5 +144,5 @@ void FltVertex::parse(FltRecord& r, int version) {
   }
   if (hasTexCoord()) r.read32(u).read32(v);
   color.parse(r);
-  if (version >= kWideRevision) r.read32(colorIndex);
+  if (hasWideColors(version)) r.read32(colorIndex);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flt/record_base.h"
+#include "flt/revision.h"
 #include "flt/vertex.h"
 
 class FltColorPalette;
@@ -40,7 +41,7 @@ class FltVertexPalette : public FltRecordBase {
   int32_t totalLength() const { return totalLength_; }
   // Offsets already handed out assume the record sizes of the current revision.
   void setVersion(int version) {
-    assert(count_ == 0 || (version >= 1510) == (version_ >= 1510));
+    assert(count_ == 0 || hasWideColors(version) == hasWideColors(version_));
     version_ = version;
   }
   int version() const { return version_; }
@@ -60,7 +61,7 @@ class FltVertexPalette : public FltRecordBase {
 
   int32_t totalLength_ = kHeadLength;
   int32_t nextOffset_ = kHeadLength;
-  int version_ = 1540;
+  int version_ = kDefaultRevision;
   size_t count_ = 0;
   std::vector<std::vector<FltVertex>> chunks_;  // each reserved once, never reallocated
   std::vector<Slot> table_;  // open addressing, linear probing, power-of-two size
