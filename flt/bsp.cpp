@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
 
 bool FltBsp::planeFromPoints(const double p1[3], const double p2[3], const double p3[3],
                              double plane[4]) {
@@ -22,17 +22,25 @@ bool FltBsp::planeFromPoints(const double p1[3], const double p2[3], const doubl
   return true;
 }
 
+namespace {
+
+template <class Record, class Io>
+void bspFields(Record& f, Io& io) {
+  io.text(f.id, FltBsp::kIdLength).skip(4);
+  io(f.a, f.b, f.c, f.d);
+}
+
+}  // namespace
+
 void FltBsp::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.writeText(id, kIdLength);
-  r.skip(4);
-  r.write64(a).write64(b).write64(c).write64(d);
+  FltFieldWriter io(r);
+  bspFields(*this, io);
   r.finish();
 }
 
 void FltBsp::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  r.readText(id, kIdLength);
-  r.skip(4);
-  r.read64(a).read64(b).read64(c).read64(d);
+  FltFieldReader io(r);
+  bspFields(*this, io);
 }

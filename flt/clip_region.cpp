@@ -1,28 +1,27 @@
 #include "flt/clip_region.h"
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
+
+namespace {
+
+template <class Record, class Io>
+void clipRegionFields(Record& f, Io& io) {
+  io.text(f.id, FltClipRegion::kIdLength).skip(6);
+  io(f.edgeFlags).skip(1);
+  io(f.corners, f.planes);
+}
+
+}  // namespace
 
 void FltClipRegion::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.writeText(id, kIdLength);
-  r.skip(6);
-  r.writeBytes(edgeFlags, kEdgeCount);
-  r.skip(1);
-  for (const auto& corner : corners)
-    for (double v : corner) r.write64(v);
-  for (const auto& plane : planes)
-    for (double v : plane) r.write64(v);
+  FltFieldWriter io(r);
+  clipRegionFields(*this, io);
   r.finish();
 }
 
 void FltClipRegion::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  r.readText(id, kIdLength);
-  r.skip(6);
-  r.readBytes(edgeFlags, kEdgeCount);
-  r.skip(1);
-  for (auto& corner : corners)
-    for (double& v : corner) r.read64(v);
-  for (auto& plane : planes)
-    for (double& v : plane) r.read64(v);
+  FltFieldReader io(r);
+  clipRegionFields(*this, io);
 }

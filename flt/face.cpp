@@ -1,10 +1,8 @@
 #include "flt/face.h"
 
 #include "flt/color_palette.h"
-#include "flt/record.h"
+#include "flt/record_fields.h"
 #include "flt/revision.h"
-
-namespace {}  // namespace
 
 void FltFace::setColor(FltColorPalette& palette, const FltPackedColor& c) {
   primaryColor = c;
@@ -12,57 +10,54 @@ void FltFace::setColor(FltColorPalette& palette, const FltPackedColor& c) {
   flags &= ~kFlagNoColor;
 }
 
-void FltFace::serialise(FltRecord& r, int version) const {
-  bool wide = hasWideColors(version);
-  r.begin(kOpcode);
-  r.writeText(id, kIdLength);
-  r.write32(irColorCode).write16(relativePriority).write8(drawType).write8(textureWhite);
-  if (wide)
-    r.write16(colorNameIndex).write16(altColorNameIndex);
-  else
-    r.write16(static_cast<uint16_t>(primaryColorIndex))
-        .write16(static_cast<uint16_t>(alternateColorIndex));
-  r.skip(1);
-  r.write8(billboard).write16(detailTexturePattern).write16(texturePattern);
-  r.write16(materialIndex).write16(surfaceMaterialCode).write16(featureId);
-  r.write32(irMaterialCode).write16(transparency).write8(lodGenerationControl);
-  r.write8(lineStyleIndex).write32(flags).write8(lightMode);
-  // The packed colors are not written: readers take the indexes.
-  r.skip(15);
+namespace {
+
+// Below revision 1510 the color indexes stand, cut to 16 bits, where the color name
+// indexes stand from 1510. The packed colors are read but not written: readers take
+// the indexes.
+template <class Face, class Io>
+void faceFields(Face& f, Io& io, bool wide) {
+  io.text(f.id, FltFace::kIdLength);
+  io(f.irColorCode, f.relativePriority, f.drawType, f.textureWhite);
   if (wide) {
-    r.write16(textureMappingIndex);
-    r.skip(2);
-    r.write32(primaryColorIndex).write32(alternateColorIndex);
-    r.skip(4);
+    io(f.colorNameIndex, f.altColorNameIndex);
+  } else if constexpr (Io::kReads) {
+    uint16_t primary = 0, alternate = 0;
+    io(primary, alternate);
+    f.primaryColorIndex = primary;
+    f.alternateColorIndex = alternate;
+    f.colorNameIndex = f.altColorNameIndex = 0xFFFF;
+  } else {
+    io(static_cast<uint16_t>(f.primaryColorIndex), static_cast<uint16_t>(f.alternateColorIndex));
   }
+  io.skip(1);
+  io(f.billboard, f.detailTexturePattern, f.texturePattern, f.materialIndex);
+  io(f.surfaceMaterialCode, f.featureId, f.irMaterialCode, f.transparency);
+  io(f.lodGenerationControl, f.lineStyleIndex, f.flags, f.lightMode);
+  io.skip(7);
+  if constexpr (Io::kReads) {
+    packedColorFields(f.primaryColor, io);
+    packedColorFields(f.alternateColor, io);
+  } else {
+    io.skip(8);
+  }
+  if (wide) {
+    io(f.textureMappingIndex).skip(2);
+    io(f.primaryColorIndex, f.alternateColorIndex).skip(4);
+  }
+}
+
+}  // namespace
+
+void FltFace::serialise(FltRecord& r, int version) const {
+  r.begin(kOpcode);
+  FltFieldWriter io(r);
+  faceFields(*this, io, hasWideColors(version));
   r.finish();
 }
 
 void FltFace::parse(FltRecord& r, int version) {
-  bool wide = hasWideColors(version);
   r.seekBody();
-  r.readText(id, kIdLength);
-  r.read32(irColorCode).read16(relativePriority).read8(drawType).read8(textureWhite);
-  if (wide) {
-    r.read16(colorNameIndex).read16(altColorNameIndex);
-  } else {
-    uint16_t primary = 0, alternate = 0;
-    r.read16(primary).read16(alternate);
-    primaryColorIndex = primary;
-    alternateColorIndex = alternate;
-    colorNameIndex = altColorNameIndex = 0xFFFF;
-  }
-  r.skip(1);
-  r.read8(billboard).read16(detailTexturePattern).read16(texturePattern);
-  r.read16(materialIndex).read16(surfaceMaterialCode).read16(featureId);
-  r.read32(irMaterialCode).read16(transparency).read8(lodGenerationControl);
-  r.read8(lineStyleIndex).read32(flags).read8(lightMode);
-  r.skip(7);
-  primaryColor.parse(r);
-  alternateColor.parse(r);
-  if (wide) {
-    r.read16(textureMappingIndex);
-    r.skip(2);
-    r.read32(primaryColorIndex).read32(alternateColorIndex);
-  }
+  FltFieldReader io(r);
+  faceFields(*this, io, hasWideColors(version));
 }

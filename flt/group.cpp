@@ -1,23 +1,27 @@
 #include "flt/group.h"
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
+
+namespace {
+
+template <class Record, class Io>
+void groupFields(Record& f, Io& io) {
+  io.text(f.id, FltGroup::kIdLength);
+  io(f.relativePriority).skip(2);
+  io(f.flags, f.specialEffectId1, f.specialEffectId2, f.significance, f.layerCode).skip(5);
+}
+
+}  // namespace
 
 void FltGroup::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.writeText(id, kIdLength);
-  r.write16(relativePriority);
-  r.skip(2);
-  r.write32(flags).write16(specialEffectId1).write16(specialEffectId2).write16(significance);
-  r.write8(layerCode);
-  r.skip(5);
+  FltFieldWriter io(r);
+  groupFields(*this, io);
   r.finish();
 }
 
 void FltGroup::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  r.readText(id, kIdLength);
-  r.read16(relativePriority);
-  r.skip(2);
-  r.read32(flags).read16(specialEffectId1).read16(specialEffectId2).read16(significance);
-  r.read8(layerCode);
+  FltFieldReader io(r);
+  groupFields(*this, io);
 }

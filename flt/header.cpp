@@ -2,14 +2,8 @@
 
 #include <cstring>
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
 #include "flt/revision.h"
-
-namespace {
-
-// Revision 14.2 ends after the light source ID; every other revision writes the long form.
-
-}  // namespace
 
 void FltHeader::reset() {
   std::memset(id, 0, sizeof id);
@@ -39,60 +33,43 @@ void FltHeader::reset() {
   nextLightSourceId = nextLightPointId = nextRoadId = nextCatId = 1;
 }
 
+namespace {
+
+template <class Record, class Io>
+void headerFields(Record& f, Io& io) {
+  io.text(f.id, 8);
+  io(f.formatRevision, f.editRevision).text(f.dateTime, 32);
+  io(f.nextGroupId, f.nextLodId, f.nextObjectId, f.nextFaceId);
+  io(f.unitMultiplier, f.vertexUnits, f.texWhite, f.flags).skip(24);
+  io(f.projection).skip(28);
+  io(f.nextDofId, f.vertexStorage, f.databaseOrigin);
+  io(f.southWestX, f.southWestY, f.deltaX, f.deltaY);
+  io(f.nextSoundId, f.nextPathId).skip(8);
+  io(f.nextClipId, f.nextTextId, f.nextBspId, f.nextSwitchId).skip(4);
+  io(f.southWestLat, f.southWestLon, f.northEastLat, f.northEastLon);
+  io(f.originLat, f.originLon, f.upperLambertLat, f.lowerLambertLat);
+  io(f.nextLightSourceId);
+  // Revision 14.2 ends after the light source ID; every other revision has the long
+  // form. The revision is the record's own, read a few fields above.
+  if (!hasLongHeader(f.formatRevision)) {
+    io.skip(6);
+  } else {
+    io(f.nextLightPointId, f.nextRoadId, f.nextCatId).skip(8);
+    io(f.ellipsoid).skip(4);
+  }
+}
+
+}  // namespace
+
 void FltHeader::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.writeText(id, 8);
-  r.write32(formatRevision).write32(editRevision);
-  r.writeText(dateTime, 32);
-  r.write16(nextGroupId).write16(nextLodId).write16(nextObjectId).write16(nextFaceId);
-  r.write16(unitMultiplier).write8(vertexUnits).write8(texWhite).write32(flags);
-  r.skip(24);
-  r.write32(projection);
-  r.skip(28);
-  r.write16(nextDofId).write16(vertexStorage).write32(databaseOrigin);
-  r.write64(southWestX).write64(southWestY).write64(deltaX).write64(deltaY);
-  r.write16(nextSoundId).write16(nextPathId);
-  r.skip(8);
-  r.write16(nextClipId).write16(nextTextId).write16(nextBspId).write16(nextSwitchId);
-  r.skip(4);
-  r.write64(southWestLat).write64(southWestLon).write64(northEastLat).write64(northEastLon);
-  r.write64(originLat).write64(originLon).write64(upperLambertLat).write64(lowerLambertLat);
-  r.write16(nextLightSourceId);
-  if (!hasLongHeader(formatRevision)) {
-    r.skip(6);
-  } else {
-    r.write16(nextLightPointId).write16(nextRoadId).write16(nextCatId);
-    r.skip(8);
-    r.write32(ellipsoid);
-    r.skip(4);
-  }
+  FltFieldWriter io(r);
+  headerFields(*this, io);
   r.finish();
 }
 
 void FltHeader::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  r.readText(id, 8);
-  r.read32(formatRevision).read32(editRevision);
-  r.readText(dateTime, 32);
-  r.read16(nextGroupId).read16(nextLodId).read16(nextObjectId).read16(nextFaceId);
-  r.read16(unitMultiplier).read8(vertexUnits).read8(texWhite).read32(flags);
-  r.skip(24);
-  r.read32(projection);
-  r.skip(28);
-  r.read16(nextDofId).read16(vertexStorage).read32(databaseOrigin);
-  r.read64(southWestX).read64(southWestY).read64(deltaX).read64(deltaY);
-  r.read16(nextSoundId).read16(nextPathId);
-  r.skip(8);
-  r.read16(nextClipId).read16(nextTextId).read16(nextBspId).read16(nextSwitchId);
-  r.skip(4);
-  r.read64(southWestLat).read64(southWestLon).read64(northEastLat).read64(northEastLon);
-  r.read64(originLat).read64(originLon).read64(upperLambertLat).read64(lowerLambertLat);
-  r.read16(nextLightSourceId);
-  if (!hasLongHeader(formatRevision)) {
-    r.skip(6);
-  } else {
-    r.read16(nextLightPointId).read16(nextRoadId).read16(nextCatId);
-    r.skip(8);
-    r.read32(ellipsoid);
-  }
+  FltFieldReader io(r);
+  headerFields(*this, io);
 }

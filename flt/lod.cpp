@@ -1,22 +1,28 @@
 #include "flt/lod.h"
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
+
+namespace {
+
+template <class Record, class Io>
+void lodFields(Record& f, Io& io) {
+  io.text(f.id, FltLod::kIdLength).skip(4);
+  io(f.switchInDistance, f.switchOutDistance);
+  io(f.specialEffectId1, f.specialEffectId2, f.flags);
+  io(f.centerX, f.centerY, f.centerZ, f.transitionRange);
+}
+
+}  // namespace
 
 void FltLod::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.writeText(id, kIdLength);
-  r.skip(4);
-  r.write64(switchInDistance).write64(switchOutDistance);
-  r.write16(specialEffectId1).write16(specialEffectId2).write32(flags);
-  r.write64(centerX).write64(centerY).write64(centerZ).write64(transitionRange);
+  FltFieldWriter io(r);
+  lodFields(*this, io);
   r.finish();
 }
 
 void FltLod::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  r.readText(id, kIdLength);
-  r.skip(4);
-  r.read64(switchInDistance).read64(switchOutDistance);
-  r.read16(specialEffectId1).read16(specialEffectId2).read32(flags);
-  r.read64(centerX).read64(centerY).read64(centerZ).read64(transitionRange);
+  FltFieldReader io(r);
+  lodFields(*this, io);
 }

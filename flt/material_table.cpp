@@ -1,47 +1,32 @@
 #include "flt/material_table.h"
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
 
 namespace {
 
-void writeTriple(FltRecord& r, const float (&c)[3]) {
-  r.write32(c[0]).write32(c[1]).write32(c[2]);
-}
-
-void readTriple(FltRecord& r, float (&c)[3]) {
-  r.read32(c[0]).read32(c[1]).read32(c[2]);
-}
-
 // Bytes of an entry behind its name; the format keeps them as spare.
 constexpr int kSpare = 112;
+
+template <class Material, class Io>
+void entryFields(Material& m, Io& io) {
+  io(m.ambient, m.diffuse, m.specular, m.emissive, m.shininess, m.alpha, m.flags);
+  io.text(m.name, FltMaterial::kNameLength).skip(kSpare);
+}
 
 }  // namespace
 
 void FltMaterialTable::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  for (const FltMaterial& m : slots) {
-    writeTriple(r, m.ambient);
-    writeTriple(r, m.diffuse);
-    writeTriple(r, m.specular);
-    writeTriple(r, m.emissive);
-    r.write32(m.shininess).write32(m.alpha).write32(m.flags);
-    r.writeText(m.name, FltMaterial::kNameLength);
-    r.skip(kSpare);
-  }
+  FltFieldWriter io(r);
+  for (const FltMaterial& m : slots) entryFields(m, io);
   r.finish();
 }
 
 void FltMaterialTable::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
+  FltFieldReader io(r);
   for (int i = 0; i < kSlots; ++i) {
-    FltMaterial& m = slots[i];
-    m.materialIndex = i;
-    readTriple(r, m.ambient);
-    readTriple(r, m.diffuse);
-    readTriple(r, m.specular);
-    readTriple(r, m.emissive);
-    r.read32(m.shininess).read32(m.alpha).read32(m.flags);
-    r.readText(m.name, FltMaterial::kNameLength);
-    r.skip(kSpare);
+    slots[i].materialIndex = i;  // the slot's place, not a stored field
+    entryFields(slots[i], io);
   }
 }

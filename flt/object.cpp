@@ -1,19 +1,27 @@
 #include "flt/object.h"
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
+
+namespace {
+
+template <class Record, class Io>
+void objectFields(Record& f, Io& io) {
+  io.text(f.id, FltObject::kIdLength);
+  io(f.flags, f.relativePriority, f.transparency);
+  io(f.specialEffectId1, f.specialEffectId2, f.significance).skip(2);
+}
+
+}  // namespace
 
 void FltObject::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.writeText(id, kIdLength);
-  r.write32(flags).write16(relativePriority).write16(transparency);
-  r.write16(specialEffectId1).write16(specialEffectId2).write16(significance);
-  r.skip(2);
+  FltFieldWriter io(r);
+  objectFields(*this, io);
   r.finish();
 }
 
 void FltObject::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  r.readText(id, kIdLength);
-  r.read32(flags).read16(relativePriority).read16(transparency);
-  r.read16(specialEffectId1).read16(specialEffectId2).read16(significance);
+  FltFieldReader io(r);
+  objectFields(*this, io);
 }

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
 
 struct FltPackedColor {
   uint8_t alpha = 255;
@@ -50,8 +50,8 @@ struct FltPackedColor {
     return uint32_t{alpha} << 24 | uint32_t{blue} << 16 | uint32_t{green} << 8 | red;
   }
 
-  void serialise(FltRecord& r) const { r.write8(alpha).write8(blue).write8(green).write8(red); }
-  void parse(FltRecord& r) { r.read8(alpha).read8(blue).read8(green).read8(red); }
+  void serialise(FltRecord& r) const;
+  void parse(FltRecord& r);
 
  private:
   static uint8_t toByte(float v) {
@@ -60,3 +60,19 @@ struct FltPackedColor {
     return static_cast<uint8_t>(v * 255.0);
   }
 };
+
+// The four bytes in their stored order, for a record's field list.
+template <class Color, class Io>
+void packedColorFields(Color& c, Io& io) {
+  io(c.alpha, c.blue, c.green, c.red);
+}
+
+inline void FltPackedColor::serialise(FltRecord& r) const {
+  FltFieldWriter io(r);
+  packedColorFields(*this, io);
+}
+
+inline void FltPackedColor::parse(FltRecord& r) {
+  FltFieldReader io(r);
+  packedColorFields(*this, io);
+}

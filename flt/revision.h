@@ -12,10 +12,18 @@ constexpr int kRevision154 = 1540;
 constexpr int kDefaultRevision = kRevision154;
 
 // 14.2 writes a shorter header: no light point, road or CAT counters.
-constexpr bool hasLongHeader(int revision) { return revision != kRevision142; }
+constexpr bool hasLongHeader(int revision) {
+  return revision != kRevision142;
+}
 // Above 14.2 color names may follow the palette's colors.
-constexpr bool hasColorNames(int revision) { return revision > kRevision142; }
+constexpr bool hasColorNames(int revision) {
+  return revision > kRevision142;
+}
 // From 15.0 each material is a record of its own, below the one material table.
-constexpr bool hasMaterialRecords(int revision) { return revision >= kRevision150; }
+constexpr bool hasMaterialRecords(int revision) {
+  return revision >= kRevision150;
+}
 // From 15.1 vertex and face color indexes are 32-bit, and the palette has 1024 slots.
-constexpr bool hasWideColors(int revision) { return revision >= kRevision151; }
+constexpr bool hasWideColors(int revision) {
+  return revision >= kRevision151;
+}

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
 
 namespace {
 
@@ -10,97 +10,50 @@ int storedPoints(int32_t count) {
   return std::clamp<int32_t>(count, 0, FltTextureAttr::kMaxControlPoints);
 }
 
+// The optional blocks (mipmap kernel, LOD control, detail, control points) follow
+// only when their flag or count, read just before, says so.
+template <class Attr, class Io>
+void attrFields(Attr& a, Io& io) {
+  io(a.texelsU, a.texelsV).skip(8);
+  io(a.upVectorX, a.upVectorY, a.fileFormat, a.minFilter);
+  io(a.magFilter, a.repetitionType, a.repetitionU, a.repetitionV);
+  io(a.modifyFlag, a.xPivot, a.yPivot, a.environmentType);
+  io(a.intensityPattern).skip(32);
+  io(a.realWorldSizeU, a.realWorldSizeV);
+  io(a.originCode, a.kernelVersion, a.internalFormat, a.externalFormat);
+  io(a.mipmapKernelFlag);
+  if (a.mipmapKernelFlag != 0) io(a.mipmapKernel);
+  io(a.lodControlFlag);
+  if (a.lodControlFlag != 0) io(a.lodControl);
+  io(a.clamp, a.magFilterAlpha, a.magFilterColor).skip(36);
+  io(a.lambertCentralMeridian, a.lambertUpperLat, a.lambertLowerLat).skip(28);
+  io(a.detailFlag);
+  if (a.detailFlag != 0) io(a.detail);
+  io(a.tileFlag, a.tileLowerLeftU).skip(4);
+  io(a.tileUpperRightU, a.tileUpperRightV, a.projection).skip(8);
+  io(a.utmZone).skip(600);
+  io.text(a.comments, FltTextureAttr::kCommentLength).skip(52);
+  io(a.attrFileVersion, a.controlPointCount);
+  const int points = storedPoints(a.controlPointCount);
+  if (points > 0) {
+    io.skip(4);
+    for (int i = 0; i < points; ++i) io(a.controlPoints[i]);
+  }
+}
+
 }  // namespace
 
 void FltTextureAttr::serialise(FltRecord& r) const {
   r.setLength(0);
   r.seek(0);
-  r.write32(texelsU).write32(texelsV);
-  r.skip(8);
-  r.write32(upVectorX).write32(upVectorY).write32(fileFormat).write32(minFilter);
-  r.write32(magFilter).write32(repetitionType).write32(repetitionU).write32(repetitionV);
-  r.write32(modifyFlag).write32(xPivot).write32(yPivot).write32(environmentType);
-  r.write32(intensityPattern);
-  r.skip(32);
-  r.write64(realWorldSizeU).write64(realWorldSizeV);
-  r.write32(originCode).write32(kernelVersion).write32(internalFormat).write32(externalFormat);
-  r.write32(mipmapKernelFlag);
-  if (mipmapKernelFlag != 0) {
-    for (float k : mipmapKernel) r.write32(k);
-  }
-  r.write32(lodControlFlag);
-  if (lodControlFlag != 0) {
-    for (const float(&pair)[2] : lodControl) r.write32(pair[0]).write32(pair[1]);
-  }
-  r.write32(clamp).write32(magFilterAlpha).write32(magFilterColor);
-  r.skip(36);
-  r.write64(lambertCentralMeridian).write64(lambertUpperLat).write64(lambertLowerLat);
-  r.skip(28);
-  r.write32(detailFlag);
-  if (detailFlag != 0) {
-    for (int32_t d : detail) r.write32(d);
-  }
-  r.write32(tileFlag).write32(tileLowerLeftU);
-  r.skip(4);
-  r.write32(tileUpperRightU).write32(tileUpperRightV).write32(projection);
-  r.skip(8);
-  r.write32(utmZone);
-  r.skip(600);
-  r.writeText(comments, kCommentLength);
-  r.skip(52);
-  r.write32(attrFileVersion).write32(controlPointCount);
-  int points = storedPoints(controlPointCount);
-  if (points > 0) {
-    r.skip(4);
-    for (int i = 0; i < points; ++i) {
-      for (double v : controlPoints[i]) r.write64(v);
-    }
-  }
+  FltFieldWriter io(r);
+  attrFields(*this, io);
 }
 
 void FltTextureAttr::parse(FltRecord& r) {
   r.seek(0);
-  r.read32(texelsU).read32(texelsV);
-  r.skip(8);
-  r.read32(upVectorX).read32(upVectorY).read32(fileFormat).read32(minFilter);
-  r.read32(magFilter).read32(repetitionType).read32(repetitionU).read32(repetitionV);
-  r.read32(modifyFlag).read32(xPivot).read32(yPivot).read32(environmentType);
-  r.read32(intensityPattern);
-  r.skip(32);
-  r.read64(realWorldSizeU).read64(realWorldSizeV);
-  r.read32(originCode).read32(kernelVersion).read32(internalFormat).read32(externalFormat);
-  r.read32(mipmapKernelFlag);
-  if (mipmapKernelFlag != 0) {
-    for (float& k : mipmapKernel) r.read32(k);
-  }
-  r.read32(lodControlFlag);
-  if (lodControlFlag != 0) {
-    for (float(&pair)[2] : lodControl) r.read32(pair[0]).read32(pair[1]);
-  }
-  r.read32(clamp).read32(magFilterAlpha).read32(magFilterColor);
-  r.skip(36);
-  r.read64(lambertCentralMeridian).read64(lambertUpperLat).read64(lambertLowerLat);
-  r.skip(28);
-  r.read32(detailFlag);
-  if (detailFlag != 0) {
-    for (int32_t& d : detail) r.read32(d);
-  }
-  r.read32(tileFlag).read32(tileLowerLeftU);
-  r.skip(4);
-  r.read32(tileUpperRightU).read32(tileUpperRightV).read32(projection);
-  r.skip(8);
-  r.read32(utmZone);
-  r.skip(600);
-  r.readText(comments, kCommentLength);
-  r.skip(52);
-  r.read32(attrFileVersion).read32(controlPointCount);
-  int points = storedPoints(controlPointCount);
-  if (points > 0) {
-    r.skip(4);
-    for (int i = 0; i < points; ++i) {
-      for (double& v : controlPoints[i]) r.read64(v);
-    }
-  }
+  FltFieldReader io(r);
+  attrFields(*this, io);
 }
 
 bool FltTextureAttr::write(std::FILE* stream) const {

@@ -1,18 +1,26 @@
 #include "flt/vector.h"
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
+
+namespace {
+
+template <class Record, class Io>
+void vectorFields(Record& f, Io& io) {
+  // Held as doubles, stored as floats.
+  io.asFloat(f.i).asFloat(f.j).asFloat(f.k);
+}
+
+}  // namespace
 
 void FltVector::serialise(FltRecord& r, int /*version*/) const {
   r.begin(kOpcode);
-  r.write32(static_cast<float>(i)).write32(static_cast<float>(j)).write32(static_cast<float>(k));
+  FltFieldWriter io(r);
+  vectorFields(*this, io);
   r.finish();
 }
 
 void FltVector::parse(FltRecord& r, int /*version*/) {
   r.seekBody();
-  float fi, fj, fk;
-  r.read32(fi).read32(fj).read32(fk);
-  i = fi;
-  j = fj;
-  k = fk;
+  FltFieldReader io(r);
+  vectorFields(*this, io);
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "flt/record.h"
+#include "flt/record_fields.h"
 #include "flt/revision.h"
 
 namespace {
@@ -104,20 +104,36 @@ int FltVertex::compare(const FltVertex& o) const {
   return static_cast<int16_t>(storedLength) - static_cast<int16_t>(o.storedLength);
 }
 
-void FltVertex::serialise(FltRecord& r, int version) const {
-  bool wide = hasWideColors(version);
-  r.begin(kind);
-  r.write16(wide ? colorNameIndex : static_cast<uint16_t>(colorIndex));
-  r.write16(flags);
-  r.write64(x).write64(y).write64(z);
-  if (hasNormal()) {
-    r.write32(static_cast<float>(normalI));
-    r.write32(static_cast<float>(normalJ));
-    r.write32(static_cast<float>(normalK));
+namespace {
+
+// Below revision 1510 the color index, cut to 16 bits, stands where the color name
+// index stands from 1510; the kind is the record's opcode, not a field.
+template <class Vertex, class Io>
+void vertexFields(Vertex& f, Io& io, bool wide) {
+  if (wide) {
+    io(f.colorNameIndex);
+  } else if constexpr (Io::kReads) {
+    uint16_t index = 0;
+    io(index);
+    f.colorNameIndex = 0xFFFF;
+    f.colorIndex = index == 0xFFFF ? -1 : index;
+  } else {
+    io(static_cast<uint16_t>(f.colorIndex));
   }
-  if (hasTexCoord()) r.write32(u).write32(v);
-  color.serialise(r);
-  if (wide) r.write32(colorIndex);
+  io(f.flags, f.x, f.y, f.z);
+  // Normals are held as doubles and stored as floats.
+  if (f.hasNormal()) io.asFloat(f.normalI).asFloat(f.normalJ).asFloat(f.normalK);
+  if (f.hasTexCoord()) io(f.u, f.v);
+  packedColorFields(f.color, io);
+  if (wide) io(f.colorIndex);
+}
+
+}  // namespace
+
+void FltVertex::serialise(FltRecord& r, int version) const {
+  r.begin(kind);
+  FltFieldWriter io(r);
+  vertexFields(*this, io, hasWideColors(version));
   r.skip(size(version) - r.cursor());
   r.finish();
 }
@@ -125,24 +141,6 @@ void FltVertex::serialise(FltRecord& r, int version) const {
 void FltVertex::parse(FltRecord& r, int version) {
   r.seekBody();
   kind = r.opcode();
-  uint16_t first = 0;
-  r.read16(first);
-  if (hasWideColors(version)) {
-    colorNameIndex = first;
-  } else {
-    colorNameIndex = 0xFFFF;
-    colorIndex = first == 0xFFFF ? -1 : first;
-  }
-  r.read16(flags);
-  r.read64(x).read64(y).read64(z);
-  if (hasNormal()) {
-    float i, j, k;
-    r.read32(i).read32(j).read32(k);
-    normalI = i;
-    normalJ = j;
-    normalK = k;
-  }
-  if (hasTexCoord()) r.read32(u).read32(v);
-  color.parse(r);
-  if (hasWideColors(version)) r.read32(colorIndex);
+  FltFieldReader io(r);
+  vertexFields(*this, io, hasWideColors(version));
 }
