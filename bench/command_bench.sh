@@ -24,7 +24,7 @@ have_time=0
 [[ $have_time == 1 ]] || echo "note: /usr/bin/time missing, peak memory is not measured" >&2
 
 # measure OUT_FILE CMD...: writes "seconds peak_kb" (peak "-" without /usr/bin/time),
-# the best of $runs runs. Runs in $work, since zorvel writes layout.txt there.
+# the best of $runs runs, in $work.
 measure() {
   local out=$1 best_s="" best_kb="-" s kb rc=0 i
   shift

@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const fs::path dir = pattern;
-  // The export writes layout.txt into the working directory.
+  // Exports go into the working directory.
   fs::current_path(dir);
 
   std::printf("%-8s %7s %10s %10s %9s %9s %12s %10s %10s\n", "scene", "size", "triangles", "faces",

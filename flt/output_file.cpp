@@ -123,6 +123,7 @@ int FltOutputFile::open(const std::string& path, int version) {
   }
   current_ = body_;
   path_ = path;
+  textureList_.layout().setFilePath(layoutPathFor(path));
   state_ = 1;
   setVersion(version);
   FltGroup top;

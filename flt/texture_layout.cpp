@@ -22,7 +22,8 @@ void TextureLayout::clear() {
 }
 
 void TextureLayout::dump() {
-  if (!layoutFile_) layoutFile_ = std::fopen(kLayoutFileName, "w");
+  if (filePath_.empty()) return;
+  if (!layoutFile_) layoutFile_ = std::fopen(filePath_.c_str(), "w");
   if (!layoutFile_) return;
   std::FILE* f = layoutFile_;
   for (size_t i = 0; i < pages_.size(); ++i) {
@@ -42,4 +43,12 @@ void TextureLayout::dump() {
   std::fputs("\n\n", f);
   // Kept open across dumps; flushing lets the file be read while the export runs.
   std::fflush(f);
+}
+
+std::string layoutPathFor(const std::string& outputPath) {
+  const size_t slash = outputPath.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = outputPath.rfind('.');
+  if (dot == std::string::npos || dot <= nameStart) dot = outputPath.size();
+  return outputPath.substr(0, dot) + ".layout.txt";
 }

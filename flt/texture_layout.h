@@ -1,12 +1,13 @@
 #pragma once
 // Places textures on texture pages as they arrive: each new texture goes to the
 // first page that takes it, else to a new page. After every placement on a page
-// that already existed, the whole layout is appended to "layout.txt" in the
-// working directory, which stays open until the layout is cleared.
+// that already existed, the whole layout is appended to the layout file (beside
+// the output file, see layoutPathFor), which stays open until the layout is cleared.
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "flt/texture_page.h"
@@ -16,7 +17,6 @@ class FltTexture;
 class TextureLayout {
  public:
   static constexpr int32_t kPageSize = 2048;
-  static constexpr const char* kLayoutFileName = "layout.txt";
 
   TextureLayout() = default;
   ~TextureLayout() { clear(); }
@@ -26,8 +26,11 @@ class TextureLayout {
   // Sets the texture's pattern index, x and y. The texture must outlive the layout
   // or the next clear().
   void place(FltTexture& t);
-  // Deletes the pages, restores the page size and closes "layout.txt".
+  // Deletes the pages, restores the page size and closes the layout file.
   void clear();
+  // Where the dumps go from the next placement on; empty: nowhere. Kept by clear().
+  void setFilePath(std::string path) { filePath_ = std::move(path); }
+  const std::string& filePath() const { return filePath_; }
 
   size_t pageCount() const { return pages_.size(); }
   const FltTexturePage& page(size_t i) const { return *pages_[i]; }
@@ -41,4 +44,10 @@ class TextureLayout {
 
   std::vector<std::unique_ptr<FltTexturePage>> pages_;
   std::FILE* layoutFile_ = nullptr;
+  std::string filePath_;
 };
+
+// "<dir>/<stem>.layout.txt" for the output file "<dir>/<stem>.flt": beside the
+// output, so that it never lands on a user's file in whatever folder they stood
+// in, and parallel exports into one folder keep apart.
+std::string layoutPathFor(const std::string& outputPath);

@@ -39,7 +39,7 @@ class FltTextureList {
   // The earliest entry with that pattern index, or null.
   const FltTexture* entryByPattern(int32_t patternIndex) const;
 
-  // Deletes entries and pages, closes "layout.txt" and reads the search
+  // Deletes entries and pages, closes the layout file and reads the search
   // directories from the environment again.
   void clear();
 

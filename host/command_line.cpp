@@ -3,10 +3,14 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cstdlib>
 #include <iterator>
 #include <map>
 #include <vector>
+
+#include "host/output_path.h"
+#include "host/scene_loader.h"
 
 namespace {
 
@@ -50,6 +54,71 @@ std::string joined(const std::vector<std::string>& names) {
   return text;
 }
 
+// The first option CLI11 does not know, or "". Values of options that take one
+// are skipped, so that "--origin-lat -23" is not taken for an option.
+std::string unknownOption(const CLI::App& app, int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    if (arg.size() < 2 || arg[0] != '-' || std::isdigit(static_cast<unsigned char>(arg[1])) ||
+        arg[1] == '.')
+      continue;
+    const bool isLong = arg[1] == '-';
+    const std::string name = isLong ? arg.substr(0, arg.find('=')) : arg.substr(0, 2);
+    const CLI::Option* option = app.get_option_no_throw(name);
+    if (!option) return name;
+    const bool valueFollows = isLong ? arg.find('=') == std::string::npos : arg.size() == 2;
+    if (option->get_expected_min() > 0 && valueFollows) ++i;
+  }
+  return "";
+}
+
+// INPUT OUTPUT, or inputs with -o: each input gets DIR/<stem>.flt.
+bool settleFiles(CommandLine& a, const std::vector<std::string>& files, std::ostream& err) {
+  if (a.outputDir.empty()) {
+    if (files.size() != 2) {
+      err << "zorvel: " << (files.size() < 2 ? "OUTPUT is missing" : "too many files")
+          << ": give INPUT OUTPUT, or the inputs with -o DIR\nRun 'zorvel --help' for the "
+             "options.\n";
+      return false;
+    }
+    a.input = files[0];
+    a.output = files[1];
+    a.inputs = {files[0]};
+    return true;
+  }
+  a.inputs = files;
+  if (a.oneOf && *a.oneOf >= files.size()) {
+    err << "zorvel: --one-of " << *a.oneOf << " is not one of the inputs\n";
+    return false;
+  }
+  const size_t one = a.oneOf.value_or(0);
+  if (files.size() == 1 || a.oneOf) {
+    a.input = files[one];
+    a.output = outputInFolder(a.outputDir, files[one]);
+  }
+  return true;
+}
+
+std::string joinedWords(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& w : words) text += (text.empty() ? "" : " ") + w;
+  return text;
+}
+
+// Usage first, as users of command-line tools look for it there.
+class UsageFirstFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override { return ""; }
+  std::string make_description(const CLI::App*) const override { return ""; }
+  std::string make_help(const CLI::App* app, std::string name,
+                        CLI::AppFormatMode mode) const override {
+    return "Usage: zorvel [OPTIONS] INPUT OUTPUT\n"
+           "       zorvel [OPTIONS] INPUT... -o DIR\n\n" +
+           app->get_description() + "\n" + CLI::Formatter::make_help(app, name, mode);
+  }
+};
+
 }  // namespace
 
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostream& out,
@@ -57,10 +126,15 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
   ParsedCommandLine parsed;
   CommandLine& a = parsed.args;
   CLI::App app(kDescription, "zorvel");
+  app.formatter(std::make_shared<UsageFirstFormatter>());
   app.get_formatter()->column_width(34);
 
-  app.add_option("INPUT", a.input, "the scene file to export")->required();
-  app.add_option("OUTPUT", a.output, "the OpenFlight file to write (.flt)")->required();
+  std::vector<std::string> files;
+  app.add_option("FILES", files, "INPUT OUTPUT, or the inputs with -o DIR")->required();
+  app.add_option("-o,--output-dir", a.outputDir,
+                 "write each INPUT to DIR/<its name>.flt (one or more inputs)");
+  app.add_option("-j,--jobs", a.jobs, "parallel exports of several inputs (default: one per core)")
+      ->check(CLI::PositiveNumber);
   app.add_flag("--no-prompt", a.noPrompt,
                "no options dialog at all (dialog fields are then refused)");
   std::string dialog;
@@ -90,7 +164,34 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                  "the scene's up axis: auto (an FBX file's own, else y), y or z")
       ->capture_default_str()
       ->check(CLI::IsMember({"auto", "y", "z"}));
-  app.add_flag("--quiet", a.quiet, "no progress bar");
+  app.add_flag("--quiet", a.quiet, "no progress bar and no summary line");
+  app.add_flag("-v,--verbose", a.verbose, "also the load and export timings");
+  bool version = false, formats = false;
+  app.add_flag("--version", version, "print the version and exit");
+  app.add_flag("--formats", formats, "list the input file extensions and exit");
+  size_t oneOf = 0;
+  CLI::Option* oneOfOption = app.add_option("--one-of", oneOf)->group("");
+
+  // Reported by name before anything else: CLI11 would first miss the positionals.
+  if (const std::string unknown = unknownOption(app, argc, argv); !unknown.empty()) {
+    err << "zorvel: unknown option " << unknown << "\nRun 'zorvel --help' for the options.\n";
+    parsed.exitStatus = kUsageStatus;
+    return parsed;
+  }
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "--version") {
+      out << "zorvel " << ZORVEL_VERSION << " (Assimp " << assimpVersion() << ")\n";
+      parsed.exitStatus = 0;
+      return parsed;
+    }
+    if (arg == "--formats") {
+      out << joinedWords(inputExtensions()) << '\n';
+      parsed.exitStatus = 0;
+      return parsed;
+    }
+  }
 
   try {
     app.parse(argc, argv);
@@ -105,6 +206,11 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
     return parsed;
   }
 
+  if (oneOfOption->count() > 0) a.oneOf = oneOf;
+  if (!settleFiles(a, files, err)) {
+    parsed.exitStatus = kUsageStatus;
+    return parsed;
+  }
   if (dialog == "gui") a.dialog = DialogView::kWindow;
   if (dialog == "terminal") a.dialog = DialogView::kTerminal;
   if (dialog == "batch") a.dialog = DialogView::kBatch;
@@ -130,6 +236,11 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
     // The window and the terminal form ask the user; only batch types the fields.
     err << "zorvel: --dialog=" << dialog << " does not take dialog fields (" << joined(fieldNames)
         << "); use --dialog=batch\n";
+    parsed.exitStatus = kUsageStatus;
+  } else if (a.inputs.size() > 1 && a.dialog && *a.dialog != DialogView::kBatch) {
+    // Nobody could answer one dialog per file while several exports run at once.
+    err << "zorvel: --dialog=" << dialog
+        << " asks once per file; with several inputs use --dialog=batch or --no-prompt\n";
     parsed.exitStatus = kUsageStatus;
   }
   return parsed;

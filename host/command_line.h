@@ -5,13 +5,22 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "host/scene_loader.h"
 #include "plugin/export_interface.h"
 
 struct CommandLine {
+  // The one export this process runs (from INPUT OUTPUT, or from one input and -o).
   std::string input;
   std::string output;
+  // Every INPUT given with -o DIR; more than one runs one process per input.
+  std::vector<std::string> inputs;
+  std::string outputDir;
+  int jobs = 0;  // parallel exports of several inputs; 0: one per core
+  // Set in the process that exports inputs[oneOf] for a parent running several.
+  std::optional<size_t> oneOf;
+  bool verbose = false;
   // The host's suppress-prompts flag: no options dialog at all.
   bool noPrompt = false;
   // As given with --dialog; absent means the default rule (chooseDialogView).
@@ -25,7 +34,7 @@ struct CommandLine {
 struct ParsedCommandLine {
   CommandLine args;
   // -1 to go on with the export; otherwise the exit status to end with at once
-  // (0 after --help, 2 after bad usage, which has been reported on `err`).
+  // (0 after --help, --version or --formats, 2 after bad usage, reported on `err`).
   int exitStatus = -1;
 };
 

@@ -22,41 +22,29 @@ void ProgressDisplay::start(const std::string& title) {
   running_ = true;
   title_ = title;
   percent_ = 0;
-  printedQuarter_ = -1;
   printedPercent_ = -1;
   drawn_ = false;
-  if (quiet_) return;
-  if (terminal_) {
+  if (shown()) {
     draw();
-  } else {
-    printLine();
-    printedQuarter_ = 0;
+  } else if (stageLines_ && !terminal_) {
+    out_ << title_ << '\n';
+    out_.flush();
   }
 }
 
 void ProgressDisplay::update(int percent) {
   if (!running_) return;
   percent_ = std::clamp(percent, 0, 100);
-  if (quiet_) return;
-  if (terminal_) {
-    if (percent_ != printedPercent_ || !drawn_) draw();
-  } else if (percent_ / 25 > printedQuarter_) {
-    printedQuarter_ = percent_ / 25;
-    printLine();
-  }
+  if (shown() && (percent_ != printedPercent_ || !drawn_)) draw();
 }
 
 void ProgressDisplay::end() {
   if (!running_) return;
   running_ = false;
-  if (quiet_) return;
-  if (terminal_) {
-    if (!drawn_) draw();
-    out_ << '\n';
-    drawn_ = false;
-  } else if (percent_ != printedPercent_) {
-    printLine();
-  }
+  if (!shown()) return;
+  if (!drawn_) draw();
+  out_ << '\n';
+  drawn_ = false;
   out_.flush();
 }
 
@@ -72,12 +60,6 @@ void ProgressDisplay::draw() {
        << "] " << percent_ << '%';
   out_.flush();
   drawn_ = true;
-  printedPercent_ = percent_;
-}
-
-void ProgressDisplay::printLine() {
-  out_ << title_ << ' ' << percent_ << "%\n";
-  out_.flush();
   printedPercent_ = percent_;
 }
 

@@ -8,13 +8,16 @@
 #include "host/memory_scene.h"
 #include "plugin/host_interface.h"
 
-// The progress bar. On a terminal it is redrawn in place, and only when the
-// percentage changes; elsewhere (a pipe, a log) it prints one plain line at the
-// start and at each quarter, so a long export never floods the log.
+// The progress bar on a terminal, redrawn in place and only when the percentage
+// changes. Elsewhere (a pipe, a log, an export among several) it shows nothing:
+// bars are for watching, and logs keep the warnings and the summary.
 class ProgressDisplay {
  public:
   ProgressDisplay(std::ostream& out, bool terminal, bool quiet)
       : out_(out), terminal_(terminal), quiet_(quiet) {}
+
+  // Off a terminal, also a line when a stage starts (for -v and logs that time it).
+  void setStageLines(bool on) { stageLines_ = on; }
 
   void start(const std::string& title);
   void update(int percent);
@@ -26,17 +29,17 @@ class ProgressDisplay {
   bool running() const { return running_; }
 
  private:
+  bool shown() const { return terminal_ && !quiet_; }
   void draw();
-  void printLine();
 
   std::ostream& out_;
   bool terminal_;
   bool quiet_;
+  bool stageLines_ = false;
   bool running_ = false;
   bool drawn_ = false;  // a bar stands on the current terminal line
   std::string title_;
   int percent_ = 0;
-  int printedQuarter_ = -1;
   int printedPercent_ = -1;
 };
 

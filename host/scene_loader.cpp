@@ -3,8 +3,11 @@
 #include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/version.h>
 #include <assimp/Importer.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -128,4 +131,27 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
   } catch (...) {
     return failure(path, "the importer failed");
   }
+}
+
+std::vector<std::string> inputExtensions() {
+  std::string list;  // "*.3ds;*.obj;..."
+  Assimp::Importer().GetExtensionList(list);
+  std::vector<std::string> extensions;
+  for (size_t at = 0; at < list.size();) {
+    size_t end = list.find(';', at);
+    if (end == std::string::npos) end = list.size();
+    std::string e = list.substr(at, end - at);
+    if (e.rfind("*", 0) == 0) e.erase(0, 1);
+    for (char& c : e) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (!e.empty()) extensions.push_back(e);
+    at = end + 1;
+  }
+  std::sort(extensions.begin(), extensions.end());
+  extensions.erase(std::unique(extensions.begin(), extensions.end()), extensions.end());
+  return extensions;
+}
+
+std::string assimpVersion() {
+  return std::to_string(aiGetVersionMajor()) + "." + std::to_string(aiGetVersionMinor()) + "." +
+         std::to_string(aiGetVersionPatch());
 }

@@ -37,3 +37,8 @@ struct SceneLoadResult {
 // Never throws: a missing, unreadable, truncated or foreign file gives an error
 // naming the file and the reason, and writes nothing.
 SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& options = {});
+
+// The file extensions the loader takes, lower case with their dots, sorted.
+std::vector<std::string> inputExtensions();
+// "5.2.5"
+std::string assimpVersion();

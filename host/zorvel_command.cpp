@@ -1,5 +1,7 @@
 #include "host/zorvel_command.h"
 
+#include <chrono>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -9,8 +11,11 @@
 #include "host/command_line.h"
 #include "host/console_export_interface.h"
 #include "host/console_host.h"
+#include "host/export_each.h"
+#include "host/output_path.h"
 #include "host/plugin_loader.h"
 #include "host/scene_loader.h"
+#include "host/written_file_summary.h"
 #include "plugin/module_entry.h"
 
 namespace fs = std::filesystem;
@@ -27,32 +32,38 @@ std::string loadFailureReason(const std::string& error, const std::string& input
   return why.empty() ? "not a scene file" : why;
 }
 
-int exportScene(const CommandLine& args, std::ostream& err) {
-  // As a modelling host's file dialog hands it over.
-  std::error_code ec;
-  fs::path output = fs::absolute(args.output, ec);
-  if (ec) {
-    err << "zorvel: cannot resolve " << args.output << ": " << ec.message() << '\n';
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string seconds(double s) {
+  char text[32];
+  std::snprintf(text, sizeof text, s < 0.1 ? "%.3f s" : "%.2f s", s);
+  return text;
+}
+
+int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
+  const auto started = std::chrono::steady_clock::now();
+  // The cheap checks first, so that a wrong OUTPUT does not wait for a big scene.
+  const OutputPath output = resolveOutput(args.input, args.output);
+  if (!output) {
+    err << "zorvel: " << output.error << '\n';
     return kExitUsage;
   }
-  output = output.lexically_normal();
-  const std::string outputPath = output.string();
-
-  // The cheap checks first, so that a wrong OUTPUT does not wait for a big scene.
   PluginModule module;
   if (!module.load(pluginDirectory() + "/" + kModuleFileName)) {
     err << "zorvel: " << module.error() << '\n';
     return kExitUsage;
   }
-  SceneExporter* exporter = module.findExporter(fileExtension(outputPath));
+  SceneExporter* exporter = module.findExporter(fileExtension(output.path));
   if (!exporter) {
-    err << "zorvel: " << module.error() << " (" << args.output << ")\n";
+    err << "zorvel: " << module.error() << " (" << output.shown << ")\n";
     return kExitUsage;
   }
 
   SceneLoadOptions loadOptions;
   loadOptions.upAxis = args.upAxis;
-  loadOptions.outputDirectory = output.parent_path().string();
+  loadOptions.outputDirectory = fs::path(output.path).parent_path().string();
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
   if (!loaded) {
     err << "zorvel: cannot load " << args.input << ": "
@@ -60,25 +71,41 @@ int exportScene(const CommandLine& args, std::ostream& err) {
     return kExitUsage;
   }
   for (const std::string& warning : loaded.warnings) err << "zorvel: warning: " << warning << '\n';
+  const double loadSeconds = secondsSince(started);
+  if (args.verbose)
+    err << "zorvel: loaded " << args.input << " in " << seconds(loadSeconds) << '\n';
 
   const ConsoleState console = ConsoleState::current();
   ProgressDisplay progress(err, console.stderrIsTerminal, args.quiet);
+  progress.setStageLines(args.verbose);
   ConsoleHost host(*loaded.scene, progress);
   ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
 
-  const int result = exporter->doExport(outputPath.c_str(), &ei, &host, args.noPrompt);
+  const int result = exporter->doExport(output.path.c_str(), &ei, &host, args.noPrompt);
   if (ei.usageFailed()) return kExitUsage;
   if (result == 0) {
-    if (ei.errorCount() == 0) err << "zorvel: cannot export to " << outputPath << '\n';
+    if (ei.errorCount() == 0) err << "zorvel: cannot export to " << output.shown << '\n';
     return kExitFailed;
   }
   if (host.interrupted()) {
     err << "zorvel: interrupted: wrote " << host.nodesFinished() << " of "
-        << loaded.scene->nodeCount() << " nodes in full; " << outputPath << " is closed complete\n";
+        << loaded.scene->nodeCount() << " nodes in full; " << output.shown
+        << " is closed complete\n";
     return kExitInterrupted;
   }
-  if (!host.progressStarted()) err << "zorvel: the options dialog was cancelled; nothing written\n";
+  if (!host.progressStarted()) {
+    err << "zorvel: the options dialog was cancelled; nothing written\n";
+    return kExitExported;
+  }
+  const double totalSeconds = secondsSince(started);
+  if (args.verbose) err << "zorvel: exported in " << seconds(totalSeconds - loadSeconds) << '\n';
+  if (!args.quiet) {
+    const int warnings = int(loaded.warnings.size()) + ei.warningCount();
+    out << "zorvel: wrote " << output.shown << ": " << describe(summarizeWrittenFile(output.path))
+        << ", " << seconds(totalSeconds) << ", " << warnings
+        << (warnings == 1 ? " warning" : " warnings") << '\n';
+  }
   return kExitExported;
 }
 
@@ -88,7 +115,9 @@ int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream
   ParsedCommandLine parsed = parseCommandLine(argc, argv, out, err);
   if (parsed.exitStatus >= 0) return parsed.exitStatus;
   try {
-    return exportScene(parsed.args, err);
+    if (parsed.args.inputs.size() > 1 && !parsed.args.oneOf)
+      return exportEach(parsed.args, argc, argv, out, err);
+    return exportScene(parsed.args, out, err);
   } catch (const std::exception& e) {
     err << "zorvel: " << e.what() << '\n';
   } catch (...) {

@@ -81,7 +81,7 @@ class ExampleSceneTest : public ::testing::Test {
       fs::copy_file(examples / name, e.dir / "in" / name);
 
     const std::string bin = ZORVEL_BIN_DIR;
-    // Run inside the folder: the export writes layout.txt to its working directory.
+    // Run inside the folder, to see that nothing lands in the working directory.
     const e2e::RunResult exported = e2e::run({bin + "/zorvel", "--dialog=batch", "--copy-textures",
                                               "--quiet", "in/town.gltf", "out/town.flt"},
                                              {}, e.dir.string());
@@ -353,6 +353,13 @@ TEST_F(ExampleSceneTest, TexturedFacesAndTheTexturePalette) {
     EXPECT_EQ(a.texelsU, size) << name;
     EXPECT_EQ(a.texelsV, size) << name;
   }
+
+  // The second image joins the first one's page: the layout is dumped beside the
+  // output, under its stem, and the working directory stays as it was.
+  const std::string layout = slurp(out / "town.layout.txt");
+  EXPECT_NE(layout.find("tex #1, x:"), std::string::npos) << layout;
+  EXPECT_NE(layout.find("gradient.png"), std::string::npos) << layout;
+  EXPECT_FALSE(fs::exists(gExport->dir / "layout.txt"));
 
   int onChecker = 0, onGradient = 0;
   for (const Rec& r : records()) {

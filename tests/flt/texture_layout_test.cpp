@@ -1,4 +1,4 @@
-// Texture pages: pattern indexes, column arrangement, page overflow and the "layout.txt" dump.
+// Texture pages: pattern indexes, column arrangement, page overflow and the layout dump.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -26,6 +26,7 @@ size_t count(const std::string& text, const std::string& part) {
 TEST(TextureLayout, ColumnsFillDownwardsAndEachPlacementIsDumped) {
   ScopedWorkDir dir;
   FltTextureList list;
+  list.layout().setFilePath("layout.txt");
   EXPECT_EQ(add(list, "/m/a.rgb", 256, 256), 0);
   EXPECT_FALSE(std::filesystem::exists("layout.txt")) << "a new page never dumps the layout";
   EXPECT_EQ(add(list, "/m/b.rgb", 256, 256), 1);
@@ -51,10 +52,26 @@ TEST(TextureLayout, ColumnsFillDownwardsAndEachPlacementIsDumped) {
             (std::vector<int>{0, 0, 512, 2048}));
   // One block per placement on the existing page, each listing every texture.
   list.clear();
+  EXPECT_EQ(list.layout().filePath(), "layout.txt") << "the next export's dumps go there too";
   const std::string text = fileText("layout.txt");
   EXPECT_EQ(count(text, "page #0"), 8u);
   EXPECT_EQ(count(text, "\t\ttex #"), 2u + 3 + 4 + 5 + 6 + 7 + 8 + 9);
   EXPECT_NE(text.find("\tcol #1 x:256, y:1792 w:256 h:256\n\t\ttex #8,"), std::string::npos);
+}
+
+TEST(TextureLayout, TheLayoutFileLiesBesideTheOutputUnderItsStem) {
+  EXPECT_EQ(layoutPathFor("/data/out/town.flt"), "/data/out/town.layout.txt");
+  EXPECT_EQ(layoutPathFor("town.flt"), "town.layout.txt");
+  EXPECT_EQ(layoutPathFor("/data/v1.2/town"), "/data/v1.2/town.layout.txt");
+  EXPECT_EQ(layoutPathFor("/data/out/.flt"), "/data/out/.flt.layout.txt");
+  EXPECT_EQ(layoutPathFor("/data/out/a.b.flt"), "/data/out/a.b.layout.txt");
+
+  // Without a path the pages are still laid out, and nothing is written anywhere.
+  ScopedWorkDir dir;
+  FltTextureList list;
+  for (int i = 0; i < 3; ++i) add(list, "t" + std::to_string(i), 256, 256);
+  EXPECT_EQ(list.entry(2).yLocation, 512);
+  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
 }
 
 TEST(TextureLayout, FullOrOversizedPagesSendTexturesToNewPages) {
