@@ -1,5 +1,6 @@
 #include "host/command_line.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -257,6 +258,9 @@ ConsoleState ConsoleState::current() {
   state.hasDisplay = display && *display;
   state.stdinIsTerminal = isatty(STDIN_FILENO) == 1;
   state.stderrIsTerminal = isatty(STDERR_FILENO) == 1;
+  struct winsize size = {};
+  if (state.stderrIsTerminal && ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    state.columns = size.ws_col;
   return state;
 }
 

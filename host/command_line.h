@@ -48,6 +48,7 @@ struct ConsoleState {
   bool hasDisplay = false;
   bool stdinIsTerminal = false;
   bool stderrIsTerminal = false;
+  int columns = 80;  // of the terminal on standard error
 
   static ConsoleState current();
 };

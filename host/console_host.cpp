@@ -18,14 +18,37 @@ extern "C" void onInterrupt(int) {
 
 }  // namespace
 
+ProgressDisplay::~ProgressDisplay() {
+  stopTicking();
+  if (drawn_) out_ << '\n';
+}
+
+std::string ProgressDisplay::line(const std::string& title, int percent, int seconds, int columns) {
+  const std::string number = std::to_string(percent) + "%";
+  const std::string elapsed = seconds > 0 ? "  " + std::to_string(seconds) + " s" : "";
+  const int room = columns - 1 - int(title.size() + 4 + number.size() + elapsed.size());
+  const int width = std::min(room, kBarWidth);
+  if (width < 5)
+    return (title + " " + number + elapsed).substr(0, size_t(std::max(0, columns - 1)));
+  const int filled = percent * width / 100;
+  return title + " [" + std::string(size_t(filled), '#') +
+         std::string(size_t(width - filled), '.') + "] " + number + elapsed;
+}
+
 void ProgressDisplay::start(const std::string& title) {
+  stopTicking();
+  std::lock_guard<std::mutex> lock(mutex_);
   running_ = true;
   title_ = title;
   percent_ = 0;
   printedPercent_ = -1;
+  printedSeconds_ = 0;
+  stepStarted_ = std::chrono::steady_clock::now();
+  if (drawn_) out_ << '\n';
   drawn_ = false;
   if (shown()) {
     draw();
+    ticker_ = std::thread([this] { tick(); });
   } else if (stageLines_ && !terminal_) {
     out_ << title_ << '\n';
     out_.flush();
@@ -33,34 +56,74 @@ void ProgressDisplay::start(const std::string& title) {
 }
 
 void ProgressDisplay::update(int percent) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!running_) return;
   percent_ = std::clamp(percent, 0, 100);
-  if (shown() && (percent_ != printedPercent_ || !drawn_)) draw();
+  stepStarted_ = std::chrono::steady_clock::now();
+  if (shown() && (percent_ != printedPercent_ || printedSeconds_ > 0 || !drawn_)) {
+    printedSeconds_ = 0;
+    draw();
+  }
 }
 
 void ProgressDisplay::end() {
-  if (!running_) return;
+  stopTicking();
+  std::lock_guard<std::mutex> lock(mutex_);
   running_ = false;
+}
+
+void ProgressDisplay::finish(bool succeeded) {
+  end();
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!shown()) return;
-  if (!drawn_) draw();
-  out_ << '\n';
-  drawn_ = false;
+  if (succeeded && printedPercent_ >= 0) {
+    percent_ = 100;
+    printedSeconds_ = 0;
+    draw();
+  }
+  if (drawn_) out_ << '\n';
   out_.flush();
+  drawn_ = false;
 }
 
 void ProgressDisplay::breakLine() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!drawn_) return;
   out_ << '\n';
+  out_.flush();
   drawn_ = false;
 }
 
 void ProgressDisplay::draw() {
-  const int filled = percent_ * kBarWidth / 100;
-  out_ << '\r' << title_ << " [" << std::string(filled, '#') << std::string(kBarWidth - filled, '.')
-       << "] " << percent_ << '%';
+  // "\x1b[K" clears what a longer line before left behind.
+  out_ << '\r' << line(title_, percent_, printedSeconds_, columns_) << "\x1b[K";
   out_.flush();
   drawn_ = true;
   printedPercent_ = percent_;
+}
+
+void ProgressDisplay::tick() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (running_) {
+    wake_.wait_for(lock, std::chrono::milliseconds(250));
+    if (!running_ || !drawn_) continue;  // a message owns the line until the next update
+    const auto busy = std::chrono::steady_clock::now() - stepStarted_;
+    const int seconds = int(std::chrono::duration_cast<std::chrono::seconds>(busy).count());
+    if (seconds >= 1 && seconds != printedSeconds_) {
+      printedSeconds_ = seconds;
+      draw();
+    }
+  }
+}
+
+void ProgressDisplay::stopTicking() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!ticker_.joinable()) return;
+    running_ = false;
+  }
+  wake_.notify_all();
+  ticker_.join();
 }
 
 ConsoleHost::~ConsoleHost() {

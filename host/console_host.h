@@ -2,45 +2,70 @@
 // The host of the zorvel command: the loaded scene, a progress bar on standard
 // error, Ctrl-C as the user's cancel, and the scene's bitmap manager.
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "host/memory_scene.h"
 #include "plugin/host_interface.h"
 
-// The progress bar on a terminal, redrawn in place and only when the percentage
-// changes. Elsewhere (a pipe, a log, an export among several) it shows nothing:
-// bars are for watching, and logs keep the warnings and the summary.
+// The progress bar on a terminal, redrawn in place to fit its width, and only
+// when the percentage changes; while one step takes longer than a second, the
+// seconds it has taken show beside the bar. Elsewhere (a pipe, a log, an export
+// among several) it shows nothing: bars are for watching, and logs keep the
+// warnings and the summary.
 class ProgressDisplay {
  public:
-  ProgressDisplay(std::ostream& out, bool terminal, bool quiet)
-      : out_(out), terminal_(terminal), quiet_(quiet) {}
+  ProgressDisplay(std::ostream& out, bool terminal, bool quiet, int columns = 80)
+      : out_(out), terminal_(terminal), quiet_(quiet), columns_(columns) {}
+  ~ProgressDisplay();
+  ProgressDisplay(const ProgressDisplay&) = delete;
+  ProgressDisplay& operator=(const ProgressDisplay&) = delete;
 
   // Off a terminal, also a line when a stage starts (for -v and logs that time it).
   void setStageLines(bool on) { stageLines_ = on; }
 
   void start(const std::string& title);
   void update(int percent);
+  // The work stopped updating; the bar stays on its line until finish.
   void end();
+  // Draws 100% after work that succeeded, and gives the line back either way.
+  void finish(bool succeeded);
   // Ends a bar drawn on the terminal's current line, so that a message gets a line
   // of its own; the next update draws the bar again.
   void breakLine();
 
   bool running() const { return running_; }
 
+  // The line drawn for `percent` after `seconds` in the current step (0: none
+  // shown), at most columns - 1 wide so that it never wraps.
+  static std::string line(const std::string& title, int percent, int seconds, int columns);
+
  private:
   bool shown() const { return terminal_ && !quiet_; }
-  void draw();
+  void draw();  // with mutex_ held
+  void tick();
+  void stopTicking();
 
   std::ostream& out_;
   bool terminal_;
   bool quiet_;
+  int columns_;
   bool stageLines_ = false;
   bool running_ = false;
   bool drawn_ = false;  // a bar stands on the current terminal line
   std::string title_;
   int percent_ = 0;
   int printedPercent_ = -1;
+  int printedSeconds_ = 0;
+  std::chrono::steady_clock::time_point stepStarted_;
+  // Redraws the elapsed seconds while the exporter is busy with one node.
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::thread ticker_;
 };
 
 class ConsoleHost : public HostInterface {

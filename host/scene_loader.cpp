@@ -5,6 +5,7 @@
 #include <assimp/scene.h>
 #include <assimp/version.h>
 #include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -90,6 +91,19 @@ bool isEmpty(const aiScene& scene, SceneFormat format) {
          scene.mNumCameras == 0 && scene.mNumLights == 0;
 }
 
+// Assimp's reports while it reads and post-processes, as one percentage.
+class ReaderProgress : public Assimp::ProgressHandler {
+ public:
+  explicit ReaderProgress(std::function<void(int)> report) : report_(std::move(report)) {}
+  bool Update(float done) override {
+    if (done >= 0) report_(int(std::min(done, 1.0f) * 100));
+    return true;
+  }
+
+ private:
+  std::function<void(int)> report_;
+};
+
 }  // namespace
 
 SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& options) {
@@ -98,6 +112,7 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
   try {
     Assimp::Importer importer;
     importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+    if (options.progress) importer.SetProgressHandler(new ReaderProgress(options.progress));
     // Read first, check, then post-process: the steps crash on damaged data.
     const aiScene* scene = importer.ReadFile(path, 0);
     if (scene) {

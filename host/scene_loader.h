@@ -6,6 +6,7 @@
 //   SceneLoadResult loaded = loadScene("city.fbx", options);
 //   if (!loaded) { std::fprintf(stderr, "%s\n", loaded.error.c_str()); return 2; }
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ struct SceneLoadOptions {
   // The output file's folder: embedded images are written there (empty: the
   // working directory).
   std::string outputDirectory;
+  // Called with the reader's percentage while it reads, where the reader tells.
+  std::function<void(int)> progress;
 };
 
 struct SceneLoadResult {

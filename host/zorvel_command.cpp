@@ -61,10 +61,17 @@ int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
 
+  const ConsoleState console = ConsoleState::current();
+  ProgressDisplay progress(err, console.stderrIsTerminal, args.quiet, console.columns);
+  progress.setStageLines(args.verbose);
+
   SceneLoadOptions loadOptions;
   loadOptions.upAxis = args.upAxis;
   loadOptions.outputDirectory = fs::path(output.path).parent_path().string();
+  loadOptions.progress = [&progress](int percent) { progress.update(percent); };
+  progress.start("Loading " + fs::path(args.input).filename().string() + "...");
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
+  progress.finish(bool(loaded));
   if (!loaded) {
     err << "zorvel: cannot load " << args.input << ": "
         << loadFailureReason(loaded.error, args.input) << '\n';
@@ -75,14 +82,12 @@ int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
   if (args.verbose)
     err << "zorvel: loaded " << args.input << " in " << seconds(loadSeconds) << '\n';
 
-  const ConsoleState console = ConsoleState::current();
-  ProgressDisplay progress(err, console.stderrIsTerminal, args.quiet);
-  progress.setStageLines(args.verbose);
   ConsoleHost host(*loaded.scene, progress);
   ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
 
   const int result = exporter->doExport(output.path.c_str(), &ei, &host, args.noPrompt);
+  progress.finish(result != 0 && !ei.usageFailed() && !host.interrupted());
   if (ei.usageFailed()) return kExitUsage;
   if (result == 0) {
     if (ei.errorCount() == 0) err << "zorvel: cannot export to " << output.shown << '\n';

@@ -4,9 +4,11 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/command_line.h"
@@ -87,23 +89,28 @@ TEST(CommandLineTest, DefaultDialogFollowsTheConsole) {
   EXPECT_EQ(chooseDialogView(typed, piped), DialogView::kTerminal);
 }
 
-TEST(ProgressDisplayTest, TerminalRedrawsOnChangeLogsAndQuietGetNothing) {
+TEST(ProgressDisplayTest, TerminalRedrawsOnChangeEndsAtHundredLogsAndQuietGetNothing) {
   // What a display shows for `updates` updates of the percentage i / `step`.
-  const auto shown = [](bool terminal, bool quiet, int updates, int step) {
+  const auto shown = [](bool terminal, bool quiet, int updates, int step, bool succeeded) {
     std::ostringstream out;
-    ProgressDisplay bar(out, terminal, quiet);
-    bar.start("T");
-    for (int i = 0; i < updates; ++i) bar.update(i / step);
-    bar.end();
+    {
+      ProgressDisplay bar(out, terminal, quiet);
+      bar.start("T");
+      for (int i = 0; i < updates; ++i) bar.update(i / step);
+      bar.end();
+      bar.finish(succeeded);
+    }
     return out.str();
   };
-  const std::string text = shown(true, false, 10000, 200);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 50);
+  const std::string text = shown(true, false, 10000, 200, true);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 51);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
   EXPECT_NE(text.find("\rT [##############"), std::string::npos);
-  EXPECT_EQ(text.substr(text.size() - 5), " 49%\n");
-  EXPECT_EQ(shown(false, false, 100000, 1000), "");
-  EXPECT_EQ(shown(true, true, 100, 1), "");
+  EXPECT_EQ(text.substr(text.size() - 10), "] 100%\x1b[K\n") << "a success ends full";
+  const std::string failed = shown(true, false, 10000, 200, false);
+  EXPECT_EQ(failed.substr(failed.size() - 9), "] 49%\x1b[K\n") << "a failure stays where it was";
+  EXPECT_EQ(shown(false, false, 100000, 1000, true), "");
+  EXPECT_EQ(shown(true, true, 100, 1, true), "");
 
   // A message between two updates gets its own line, then the bar comes back.
   std::ostringstream out;
@@ -112,9 +119,42 @@ TEST(ProgressDisplayTest, TerminalRedrawsOnChangeLogsAndQuietGetNothing) {
   bar.breakLine();
   out << "zorvel: warning: x\n";
   bar.update(0);
+  bar.end();
+  bar.finish(false);
   EXPECT_EQ(out.str(),
-            "\rT [..............................] 0%\nzorvel: warning: x\n"
-            "\rT [..............................] 0%");
+            "\rT [..............................] 0%\x1b[K\nzorvel: warning: x\n"
+            "\rT [..............................] 0%\x1b[K\n");
+}
+
+TEST(ProgressDisplayTest, LinesFitTheTerminalAndShowTheSecondsOfALongStep) {
+  const std::string title = "Exporting OpenFlight...";
+  for (int columns : {20, 30, 40, 50, 80, 200}) {
+    SCOPED_TRACE(columns);
+    for (int seconds : {0, 9, 12345}) {
+      const std::string line = ProgressDisplay::line(title, 100, seconds, columns);
+      EXPECT_LT(line.size(), size_t(columns)) << line;
+    }
+  }
+  EXPECT_EQ(ProgressDisplay::line(title, 50, 0, 40), "Exporting OpenFlight... [####.....] 50%");
+  EXPECT_EQ(ProgressDisplay::line(title, 50, 3, 80),
+            "Exporting OpenFlight... [###############...............] 50%  3 s");
+  EXPECT_EQ(ProgressDisplay::line(title, 7, 0, 30), "Exporting OpenFlight... 7%");
+
+  // While one step takes more than a second, the seconds show; the next update clears them.
+  std::ostringstream out;
+  {
+    ProgressDisplay bar(out, true, false);
+    bar.start("T");
+    bar.update(10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    bar.update(20);
+    bar.end();
+    bar.finish(true);
+  }
+  const std::string text = out.str();
+  const size_t seconds = text.find("] 10%  1 s");
+  ASSERT_NE(seconds, std::string::npos) << text;
+  EXPECT_NE(text.find("] 20%\x1b[K", seconds), std::string::npos) << text;
 }
 
 TEST(ConsoleHostTest, CtrlCDuringTheExportAnswersTheCancelQueryAndIsReleasedAfter) {
