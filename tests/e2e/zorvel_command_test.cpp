@@ -14,6 +14,7 @@
 
 #include "tests/convert/export_test_support.h"
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/terminal_run.h"
 
 namespace fs = std::filesystem;
 
@@ -130,6 +131,18 @@ void writeBoxes(const std::string& path, int count) {
           << i * 8 + q[3] << '\n';
   }
   writeFile(path, obj.str());
+}
+
+// The pieces between any of `separators`.
+std::vector<std::string> split(const std::string& text, const std::string& separators) {
+  std::vector<std::string> pieces(1);
+  for (char c : text) {
+    if (separators.find(c) != std::string::npos)
+      pieces.emplace_back();
+    else
+      pieces.back() += c;
+  }
+  return pieces;
 }
 
 size_t lineCount(const std::string& text) {
@@ -330,6 +343,31 @@ TEST(ZorvelCommandTest, CancelledDialogExitsZeroWritingNothing) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("cancelled; nothing written"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists("out.flt"));
+}
+
+TEST(ZorvelCommandTest, OnATerminalTheBarsFitItsWidthAndTheExportEndsAtHundred) {
+  ExportWorkDir dir;
+  writeBoxes("city.obj", 400);
+  for (int columns : {40, 120}) {
+    SCOPED_TRACE(columns);
+    const e2e::TerminalRun r =
+        e2e::runInTerminal({kBin + "/zorvel", "--dialog=batch", "city.obj", "city.flt"}, columns);
+    EXPECT_EQ(r.status, 0) << r.screen;
+    std::string text = std::regex_replace(r.screen, std::regex("\x1b\\[K"), "");
+    // Every redraw starts at the line's beginning; printed messages may wrap, bars never.
+    size_t bars = 0;
+    std::string lastExportBar;
+    for (const std::string& piece : split(text, "\r\n")) {
+      if (piece.rfind("zorvel: ", 0) == 0 || piece.empty()) continue;
+      ++bars;
+      EXPECT_LT(piece.size(), size_t(columns)) << piece;
+      if (piece.rfind("Exporting OpenFlight...", 0) == 0) lastExportBar = piece;
+    }
+    EXPECT_GT(bars, 10u);
+    EXPECT_NE(text.find("Loading city.obj..."), std::string::npos) << text;
+    EXPECT_EQ(lastExportBar.substr(lastExportBar.size() - 4), "100%") << lastExportBar;
+    EXPECT_NE(text.find("zorvel: wrote city.flt: 2400 faces"), std::string::npos) << text;
+  }
 }
 
 TEST(ZorvelCommandTest, CtrlCClosesABalancedFileAndSaysHowManyNodesItHolds) {
