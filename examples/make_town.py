@@ -393,7 +393,8 @@ def build():
             "FltGrpSpecial2": 12,
             "FltGrpSignificance": 5,
             "FltGrpLayer": 7,
-            "FltGrpFwdAnim": True,
+            # Not animated: a reader would show one child of the town at a time.
+            "FltGrpFwdAnim": "No",
             "FltGrpCycleAnim": "No",
             "FltGrpBBox": "Yes",
             "FltGrpFrzBBox": "No",
@@ -504,6 +505,17 @@ def build():
     )
     g.node("Shadow", window, plate_mesh, translation=(0, 0.05, 8),
            extras={"FltHidden": "Yes", "FltFaceColor": "202020FF"})
+
+    # A small group meant to animate: a reader flips between its two frames.
+    flag = g.node(
+        "Flag",
+        town,
+        translation=(-4, 4, 8),
+        extras={"FltType": "Group", "FltGrpFwdAnim": True, "FltGrpCycleAnim": "Yes"},
+    )
+    g.node("FlagUp", flag, panel_mesh, extras={"FltFaceColor": "1E90FFFF"})
+    g.node("FlagDown", flag, panel_mesh, translation=(0, -1, 0),
+           extras={"FltFaceColor": "1E90FFFF"})
 
     g.node(
         "Annex",

@@ -232,7 +232,10 @@ TEST_F(ExampleSceneTest, GroupTakesItsKeysAndCommentLosesTheKeyLines) {
   EXPECT_EQ(g.specialEffectId2, 12);
   EXPECT_EQ(g.significance, 5);
   EXPECT_EQ(g.layerCode, 7);
-  EXPECT_EQ(g.flags, 0x54000000u);  // forward animation, bounding box, default parent
+  EXPECT_EQ(g.flags, 0x14000000u);  // bounding box, default parent; the town does not animate
+  // The small group meant to animate does, cycling through its two frames.
+  const FltGroup flag = parse<FltGroup>(records().at(find(FltGroup::kOpcode, "Flag")));
+  EXPECT_EQ(flag.flags, 0x60000000u);
   ASSERT_EQ(records().at(at + 1).opcode, kComment);
   EXPECT_EQ(parse<FltComment>(records().at(at + 1)).text(),
             "Town square of the Zorvel demo.\r\nWritten by examples/make_town.py.\r\n");
@@ -431,7 +434,7 @@ TEST_F(ExampleSceneTest, FacesWindTowardsTheirNormals) {
         << "face record " << i;
     ++checked;
   }
-  EXPECT_EQ(checked, 29);  // every face of the scene but the light string
+  EXPECT_EQ(checked, 31);  // every face of the scene but the light string
   EXPECT_EQ(faceVertices(faceNamed("Ramp_f0")).size(), 4u);
 }
 
