@@ -167,6 +167,10 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
       ->check(CLI::IsMember({"auto", "y", "z"}));
   app.add_flag("--quiet", a.quiet, "no progress bar and no summary line");
   app.add_flag("-v,--verbose", a.verbose, "also the load and export timings");
+  app.add_option("--load-timeout", a.loadTimeout,
+                 "seconds the reader may take before the file counts as unreadable (0: no limit)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
   bool version = false, formats = false;
   app.add_flag("--version", version, "print the version and exit");
   app.add_flag("--formats", formats, "list the input file extensions and exit");

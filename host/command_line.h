@@ -21,6 +21,7 @@ struct CommandLine {
   // Set in the process that exports inputs[oneOf] for a parent running several.
   std::optional<size_t> oneOf;
   bool verbose = false;
+  int loadTimeout = 300;  // seconds the reader may take; 0: no limit
   // The host's suppress-prompts flag: no options dialog at all.
   bool noPrompt = false;
   // As given with --dialog; absent means the default rule (chooseDialogView).

@@ -12,6 +12,7 @@
 #include "host/console_export_interface.h"
 #include "host/console_host.h"
 #include "host/export_each.h"
+#include "host/load_supervisor.h"
 #include "host/output_path.h"
 #include "host/plugin_loader.h"
 #include "host/scene_loader.h"
@@ -42,7 +43,14 @@ std::string seconds(double s) {
   return text;
 }
 
-int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
+int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExporter& exporter,
+                  LoadWatch& watch, std::chrono::steady_clock::time_point started,
+                  std::ostream& out, std::ostream& err);
+
+// With `supervise`, loading and export run in a child process that watches the
+// reader (host/load_supervisor.h); in-process callers with streams of their own
+// run them here.
+int exportScene(const CommandLine& args, bool supervise, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
   // The cheap checks first, so that a wrong OUTPUT does not wait for a big scene.
   const OutputPath output = resolveOutput(args.input, args.output);
@@ -61,6 +69,24 @@ int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
 
+  if (!supervise) {
+    LoadWatch unwatched;
+    return loadAndExport(args, output, *exporter, unwatched, started, out, err);
+  }
+  LoadSupervision supervision;
+  supervision.input = args.input;
+  supervision.timeoutSeconds = args.loadTimeout;
+  return runSupervised(
+      supervision,
+      [&](LoadWatch& watch) {
+        return loadAndExport(args, output, *exporter, watch, started, out, err);
+      },
+      err);
+}
+
+int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExporter& exporter,
+                  LoadWatch& watch, std::chrono::steady_clock::time_point started,
+                  std::ostream& out, std::ostream& err) {
   const ConsoleState console = ConsoleState::current();
   ProgressDisplay progress(err, console.stderrIsTerminal, args.quiet, console.columns);
   progress.setStageLines(args.verbose);
@@ -71,6 +97,7 @@ int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
   loadOptions.progress = [&progress](int percent) { progress.update(percent); };
   progress.start("Loading " + fs::path(args.input).filename().string() + "...");
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
+  watch.loaded();
   progress.finish(bool(loaded));
   if (!loaded) {
     err << "zorvel: cannot load " << args.input << ": "
@@ -86,7 +113,7 @@ int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
   ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
 
-  const int result = exporter->doExport(output.path.c_str(), &ei, &host, args.noPrompt);
+  const int result = exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt);
   progress.finish(result != 0 && !ei.usageFailed() && !host.interrupted());
   if (ei.usageFailed()) return kExitUsage;
   if (result == 0) {
@@ -114,15 +141,14 @@ int exportScene(const CommandLine& args, std::ostream& out, std::ostream& err) {
   return kExitExported;
 }
 
-}  // namespace
-
-int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int runZorvel(int argc, const char* const* argv, bool supervise, std::ostream& out,
+              std::ostream& err) {
   ParsedCommandLine parsed = parseCommandLine(argc, argv, out, err);
   if (parsed.exitStatus >= 0) return parsed.exitStatus;
   try {
     if (parsed.args.inputs.size() > 1 && !parsed.args.oneOf)
       return exportEach(parsed.args, argc, argv, out, err);
-    return exportScene(parsed.args, out, err);
+    return exportScene(parsed.args, supervise, out, err);
   } catch (const std::exception& e) {
     err << "zorvel: " << e.what() << '\n';
   } catch (...) {
@@ -131,6 +157,12 @@ int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream
   return kExitFailed;
 }
 
+}  // namespace
+
+int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  return runZorvel(argc, argv, false, out, err);
+}
+
 int runZorvel(int argc, char** argv) {
-  return runZorvel(argc, argv, std::cout, std::cerr);
+  return runZorvel(argc, argv, true, std::cout, std::cerr);
 }

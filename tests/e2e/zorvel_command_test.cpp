@@ -370,6 +370,42 @@ TEST(ZorvelCommandTest, OnATerminalTheBarsFitItsWidthAndTheExportEndsAtHundred) 
   }
 }
 
+// The reader is Assimp, fed other people's files: a crash or a hang in it is one
+// line naming the file, and so is Ctrl-C while it reads.
+TEST(ZorvelCommandTest, AReaderThatCrashesOrHangsIsOneLineNamingTheFile) {
+  ExportWorkDir dir;
+  // Nested deeper than the glTF reader's recursion survives.
+  std::string nodes;
+  constexpr int kDepth = 30000;
+  for (int i = 0; i < kDepth; ++i)
+    nodes +=
+        "{\"name\":\"n" + std::to_string(i) + "\",\"children\":[" + std::to_string(i + 1) + "]},";
+  writeFile("deep.gltf",
+            R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[)" + nodes +
+                R"({"name":"leaf"}]})");
+  // A PLY header cut short, on which the reader never returns.
+  writeFile("cut.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n");
+
+  const RunResult crashed = zorvel({"--dialog=batch", "deep.gltf", "deep.flt"});
+  EXPECT_EQ(crashed.status, 2);
+  // The signal's name follows (a sanitizer build aborts where a plain one faults).
+  EXPECT_NE(crashed.err.find("zorvel: the reader crashed on deep.gltf ("), std::string::npos)
+      << crashed.err;
+  const RunResult hung = zorvel({"--dialog=batch", "--load-timeout=1", "cut.ply", "cut.flt"});
+  EXPECT_EQ(hung.status, 2);
+  EXPECT_EQ(hung.err, "zorvel: the reader gave no answer in 1 s on cut.ply (--load-timeout)\n");
+
+  Child child({kBin + "/zorvel", "-v", "--dialog=batch", "cut.ply", "cut.flt"});
+  ASSERT_TRUE(child.waitForErr("Loading cut.ply...")) << child.err;
+  child.signal(SIGINT);
+  EXPECT_EQ(child.finish(), 130);
+  EXPECT_NE(child.err.find("zorvel: interrupted while loading cut.ply; nothing written\n"),
+            std::string::npos)
+      << child.err;
+  EXPECT_FALSE(fs::exists("deep.flt"));
+  EXPECT_FALSE(fs::exists("cut.flt"));
+}
+
 TEST(ZorvelCommandTest, CtrlCClosesABalancedFileAndSaysHowManyNodesItHolds) {
   ExportWorkDir dir;
   constexpr int kBoxes = 20000;
