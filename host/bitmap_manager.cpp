@@ -1,6 +1,8 @@
 #include "host/bitmap_manager.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -71,4 +73,14 @@ std::unique_ptr<ImageBitmap> FileBitmapManager::openBitmap(const std::string& na
   const std::optional<std::string> found = findImage(name);
   if (!found || !readImageSize(*found, width, height)) width = height = 0;
   return std::make_unique<ImageBitmap>(width, height);
+}
+
+bool readsAsImage(const unsigned char* bytes, size_t size) {
+  if (!bytes || size == 0 || size > size_t(INT32_MAX)) return false;
+  int w = 0, h = 0, channels = 0;
+  if (stbi_info_from_memory(bytes, int(size), &w, &h, &channels)) return true;
+  // SGI, DDS and KTX headers, by their magic.
+  if (size >= 12 && bytes[0] == 0x01 && bytes[1] == 0xDA) return true;
+  if (size >= 4 && std::memcmp(bytes, "DDS ", 4) == 0) return true;
+  return size >= 12 && std::memcmp(bytes, "\xABKTX", 4) == 0;
 }

@@ -84,6 +84,9 @@ class ConsoleHost : public HostInterface {
   bool getCancel() override;
   BitmapManager* bitmapManager() override { return &scene_.bitmapManager(); }
 
+  // Hears what went wrong extracting the scene's embedded images.
+  void setWarningSink(PendingImages::Warn warn) { warn_ = std::move(warn); }
+
   // Whether the export got as far as its progress display (it does not after a
   // cancelled dialog or an output that cannot be opened).
   bool progressStarted() const { return progressStarted_; }
@@ -99,6 +102,7 @@ class ConsoleHost : public HostInterface {
 
   MemoryScene& scene_;
   ProgressDisplay& progress_;
+  PendingImages::Warn warn_;
   bool progressStarted_ = false;
   bool catching_ = false;
   int updates_ = 0;

@@ -1,5 +1,8 @@
 #include "host/embedded_images.h"
 
+#include "host/bitmap_manager.h"
+#include "host/pending_images.h"
+
 #include <assimp/scene.h>
 
 #include <cctype>
@@ -32,7 +35,20 @@ std::string compressedExtension(const aiTexture& texture) {
   if (startsWith(data, size, "BM", 2)) return "bmp";
   if (startsWith(data, size, "GIF8", 4)) return "gif";
   if (startsWith(data, size, "DDS ", 4)) return "dds";
+  if (startsWith(data, size, "\xABKTX", 4)) return "ktx";
+  if (startsWith(data, size, "\x01\xDA", 2)) return "rgb";
   return "bin";
+}
+
+bool isImageExtension(std::string ext) {
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static const char* const kImages[] = {".png",  ".jpg", ".jpeg", ".bmp", ".gif",  ".tga",
+                                        ".dds",  ".ktx", ".ktx2", ".rgb", ".rgba", ".int",
+                                        ".inta", ".sgi", ".bw",   ".tif", ".tiff", ".psd",
+                                        ".hdr",  ".pic", ".pnm",  ".ppm", ".pgm",  ".webp"};
+  for (const char* image : kImages)
+    if (ext == image) return true;
+  return false;
 }
 
 std::string extensionOf(const aiTexture& texture) {
@@ -54,7 +70,8 @@ std::string leafName(const std::string& name) {
 
 std::vector<char> tgaImage(const aiTexture& texture) {
   const uint32_t w = texture.mWidth, h = texture.mHeight;
-  std::vector<char> out(18, 0);
+  const size_t texelBytes = size_t{w} * h * sizeof(aiTexel);
+  std::vector<char> out(18 + texelBytes, 0);
   out[2] = 2;  // uncompressed true color
   out[12] = static_cast<char>(w & 0xFF);
   out[13] = static_cast<char>(w >> 8);
@@ -63,18 +80,18 @@ std::vector<char> tgaImage(const aiTexture& texture) {
   out[16] = 32;
   out[17] = 0x28;  // first row on top, 8 alpha bits
   // aiTexel is b, g, r, a: the order TGA stores.
-  const auto* texels = reinterpret_cast<const char*>(texture.pcData);
-  out.insert(out.end(), texels, texels + size_t{w} * h * sizeof(aiTexel));
+  if (texelBytes > 0) std::memcpy(out.data() + 18, texture.pcData, texelBytes);
   return out;
 }
 
 }  // namespace
 
 EmbeddedImages::EmbeddedImages(const aiScene& scene, fs::path folder, std::string sceneStem,
-                               std::vector<std::string>& warnings)
+                               PendingImages& pending, std::vector<std::string>& warnings)
     : scene_(scene),
       folder_(folder.empty() ? fs::path(".") : std::move(folder)),
       stem_(std::move(sceneStem)),
+      pending_(pending),
       warnings_(warnings) {}
 
 std::string EmbeddedImages::fileNameFor(const aiTexture& texture, int index,
@@ -84,7 +101,9 @@ std::string EmbeddedImages::fileNameFor(const aiTexture& texture, int index,
   if (name.empty()) return stem + "_tex" + std::to_string(index) + "." + ext;
   const fs::path asPath(name);
   if (texture.mHeight != 0) return asPath.stem().string() + ".tga";
-  if (!asPath.has_extension()) name += "." + ext;
+  // Readers choose by extension: "o.flt" or "notes.txt" would be taken for what
+  // they say, and collide with such files.
+  if (!isImageExtension(asPath.extension().string())) name += "." + ext;
   return name;
 }
 
@@ -95,44 +114,33 @@ std::string EmbeddedImages::fileFor(int index) {
 
   const aiTexture& texture = *scene_.mTextures[index];
   std::string name = fileNameFor(texture, index, stem_);
-  // Two images of one name would overwrite each other.
-  if (usedNames_.count(name)) {
-    const std::string ext = fs::path(name).extension().string();
-    const std::string base = stem_ + "_tex" + std::to_string(index);
-    name = base + ext;
-    for (int n = 2; usedNames_.count(name); ++n) name = base + "_" + std::to_string(n) + ext;
+  // Two images of one name would overwrite each other, and a file that is no
+  // image (or the scene, or the output) is never replaced: such names get a number.
+  const auto taken = [&](const std::string& candidate) {
+    return usedNames_.count(candidate) || !pending_.mayWrite((folder_ / candidate).string());
+  };
+  if (taken(name)) {
+    const fs::path asPath(name);
+    const std::string ext = asPath.extension().string(), base = asPath.stem().string();
+    for (int n = 1; taken(name); ++n) name = base + "_" + std::to_string(n) + ext;
   }
   usedNames_.insert(name);
   const fs::path file = folder_ / name;
   written_[index] = file.string();
-
   if (!texture.pcData) {
     warnings_.push_back("embedded image " + file.string() + " holds no data");
     return file.string();
   }
-  std::vector<char> tga;
-  const char* bytes = reinterpret_cast<const char*>(texture.pcData);
-  size_t size = texture.mWidth;
-  if (texture.mHeight != 0) {
-    if (texture.mWidth > 0xFFFF || texture.mHeight > 0xFFFF) {
-      warnings_.push_back("embedded image " + file.string() + " is too large to write");
-      return file.string();
-    }
-    tga = tgaImage(texture);
-    bytes = tga.data();
-    size = tga.size();
-  }
-
-  errno = 0;
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (out) out.write(bytes, static_cast<std::streamsize>(size));
-  if (out) out.close();
-  if (!out) {
-    const int err = errno;
-    warnings_.push_back("cannot write embedded image " + file.string() + ": " +
-                        (err ? std::strerror(err) : "write failed"));
-    std::error_code ec;
-    fs::remove(file, ec);
+  if (texture.mHeight == 0) {
+    const char* bytes = reinterpret_cast<const char*>(texture.pcData);
+    if (!readsAsImage(reinterpret_cast<const unsigned char*>(bytes), texture.mWidth))
+      warnings_.push_back("embedded image " + file.string() + " is no image; not written");
+    else
+      pending_.add(file.string(), std::vector<char>(bytes, bytes + texture.mWidth));
+  } else if (texture.mWidth > 0xFFFF || texture.mHeight > 0xFFFF) {
+    warnings_.push_back("embedded image " + file.string() + " is too large to write");
+  } else {
+    pending_.add(file.string(), tgaImage(texture));
   }
   return file.string();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Images stored inside a scene file. A texture map needs a file to name, so each
-// embedded image that a material uses is written beside the output file, once.
+// embedded image that a material uses gets a name beside the output file, once;
+// its bytes wait in the scene's PendingImages until the export starts.
 
 #include <filesystem>
 #include <map>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class PendingImages;
 struct aiScene;
 struct aiTexture;
 
@@ -17,11 +19,11 @@ class EmbeddedImages {
   // extension, for images that have no name of their own. Problems writing an
   // image are appended to `warnings`.
   EmbeddedImages(const aiScene& scene, std::filesystem::path folder, std::string sceneStem,
-                 std::vector<std::string>& warnings);
+                 PendingImages& pending, std::vector<std::string>& warnings);
 
-  // The file that embedded texture `index` is written to, written the first time it
-  // is asked for; empty when the scene has no such texture. The name stands even
-  // when writing failed: the map then names a missing image, as for any other.
+  // The file that embedded texture `index` will be written to, chosen the first
+  // time it is asked for; empty when the scene has no such texture. A name taken
+  // by a file that may not be replaced gets a number ("wood_1.png").
   std::string fileFor(int index);
 
  private:
@@ -32,6 +34,7 @@ class EmbeddedImages {
   const aiScene& scene_;
   std::filesystem::path folder_;
   std::string stem_;
+  PendingImages& pending_;
   std::vector<std::string>& warnings_;
   std::map<int, std::string> written_;
   std::set<std::string> usedNames_;

@@ -14,6 +14,7 @@
 #include "host/memory_material.h"
 #include "host/memory_node.h"
 #include "host/memory_texture.h"
+#include "host/pending_images.h"
 
 class MemoryScene {
  public:
@@ -32,6 +33,8 @@ class MemoryScene {
   MemoryBitmapTexture& addBitmapTexture(const std::string& fileName);
 
   FileBitmapManager& bitmapManager() { return bitmaps_; }
+  // Embedded images waiting for the export to start.
+  PendingImages& pendingImages() { return pendingImages_; }
   // Nodes below the root, all levels.
   int nodeCount() const { return nodeCount_; }
 
@@ -41,5 +44,6 @@ class MemoryScene {
   std::unique_ptr<MemoryNode> root_;
   std::vector<std::unique_ptr<Material>> materials_;
   std::vector<std::unique_ptr<TextureMap>> maps_;
+  PendingImages pendingImages_;
   int nodeCount_ = 0;
 };

@@ -42,8 +42,9 @@ class SceneBuilder {
       : ai_(scene),
         settings_(settings),
         host_(std::make_unique<MemoryScene>()),
-        images_(scene, settings.imageFolder, settings.sceneStem, warnings),
+        images_(scene, settings.imageFolder, settings.sceneStem, host_->pendingImages(), warnings),
         materials_(scene, *host_, settings.sceneFolder, images_, standInRule(settings.format)) {
+    for (const std::string& path : settings.keepFiles) host_->pendingImages().keep(path);
     for (unsigned i = 0; i < scene.mNumCameras; ++i)
       if (scene.mCameras && scene.mCameras[i]) cameras_.insert(scene.mCameras[i]->mName.C_Str());
     for (unsigned i = 0; i < scene.mNumLights; ++i)

@@ -23,9 +23,10 @@ struct SceneBuildSettings {
   UserPropertyStyle userProperties = UserPropertyStyle::kFbx;
   // Turns the scene's up axis into +Z; applied above every node.
   Matrix3 upToZ;
-  std::filesystem::path sceneFolder;  // texture names are relative to it
-  std::filesystem::path imageFolder;  // embedded images are written there
-  std::string sceneStem;              // names embedded images without a name
+  std::filesystem::path sceneFolder;   // texture names are relative to it
+  std::filesystem::path imageFolder;   // embedded images are written there
+  std::vector<std::string> keepFiles;  // never replaced by an embedded image
+  std::string sceneStem;               // names embedded images without a name
 };
 
 // The host scene; `warnings` gets what could not be done (an image not written).

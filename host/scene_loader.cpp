@@ -137,6 +137,8 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
     settings.imageFolder =
         options.outputDirectory.empty() ? fs::path(".") : fs::path(options.outputDirectory);
     settings.sceneStem = fs::path(path).stem().string();
+    settings.keepFiles = {path};
+    if (!options.outputFile.empty()) settings.keepFiles.push_back(options.outputFile);
 
     SceneLoadResult result;
     result.scene = buildScene(*scene, settings, result.warnings);

@@ -25,6 +25,8 @@ struct SceneLoadOptions {
   // The output file's folder: embedded images are written there (empty: the
   // working directory).
   std::string outputDirectory;
+  // The output file, which no embedded image may replace.
+  std::string outputFile;
   // Called with the reader's percentage while it reads, where the reader tells.
   std::function<void(int)> progress;
 };

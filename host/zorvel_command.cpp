@@ -94,6 +94,7 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   SceneLoadOptions loadOptions;
   loadOptions.upAxis = args.upAxis;
   loadOptions.outputDirectory = fs::path(output.path).parent_path().string();
+  loadOptions.outputFile = output.path;
   loadOptions.progress = [&progress](int percent) { progress.update(percent); };
   progress.start("Loading " + fs::path(args.input).filename().string() + "...");
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
@@ -113,8 +114,12 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
 
+  host.setWarningSink([&ei](const std::string& text) { ei.warning(text); });
   const int result = exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt);
-  progress.finish(result != 0 && !ei.usageFailed() && !host.interrupted());
+  const bool exported = result != 0 && !ei.usageFailed() && !host.interrupted();
+  progress.finish(exported);
+  // A failed or interrupted export leaves no image it extracted.
+  if (!exported) loaded.scene->pendingImages().removeCreated();
   if (ei.usageFailed()) return kExitUsage;
   if (result == 0) {
     if (ei.errorCount() == 0) err << "zorvel: cannot export to " << output.shown << '\n';

@@ -370,6 +370,57 @@ TEST(ZorvelCommandTest, OnATerminalTheBarsFitItsWidthAndTheExportEndsAtHundred) 
   }
 }
 
+// A stranger's scene names its embedded images after files of the user's.
+TEST(ZorvelCommandTest, EmbeddedImagesWaitForTheExportAndLeaveTheUsersFilesAlone) {
+  ExportWorkDir dir;
+  const std::string png =
+      "iVBORw0KGgoAAAANSUhEUgAAAAMAAAACCAIAAAASFvFNAAAAEElEQVR4nGP4z8AAQQxwFgBB0gX7h/C5SAAAAABJRU"
+      "5ErkJggg==";
+  const std::string mesh =
+      R"({"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"material":M}]})";
+  writeFile("s.gltf",
+            R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],
+"nodes":[{"name":"a","mesh":0},{"name":"b","mesh":1}],"meshes":[)" +
+                std::regex_replace(mesh, std::regex("M"), "0") + "," +
+                std::regex_replace(mesh, std::regex("M"), "1") + R"(],
+"materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}},
+  {"pbrMetallicRoughness":{"baseColorTexture":{"index":1}}}],
+"textures":[{"source":0},{"source":1}],
+"images":[{"name":"o.flt","uri":"data:image/png;base64,)" +
+                png + R"("},{"name":"../keep.txt","uri":"data:image/png;base64,)" + png +
+                R"("}],
+"buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAAAAAAAAAAAAAAIA/AAAAAAAAAAAAAIA/"}],
+"bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":24}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],
+  "max":[1,1,0]},{"bufferView":1,"componentType":5126,"count":3,"type":"VEC2"}]})");
+  fs::create_directory("out");
+  writeFile("out/o.flt", "a good old export");
+  writeFile("out/keep.txt", "the user's notes");
+  const auto listing = [] {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator("out"))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+
+  // Refused by the dialog: loading the scene wrote nothing.
+  EXPECT_EQ(zorvel({"--dialog=batch", "--format", "99.9", "s.gltf", "out/o.flt"}).status, 2);
+  EXPECT_EQ(listing(), (std::vector<std::string>{"keep.txt", "o.flt"}));
+  EXPECT_EQ(readFile("out/o.flt"), "a good old export");
+
+  const RunResult r = zorvel({"--dialog=batch", "s.gltf", "out/o.flt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile("out/keep.txt"), "the user's notes");
+  EXPECT_EQ(readFile("out/keep.txt.png").substr(1, 3), "PNG");
+  EXPECT_EQ(readFile("out/o.flt.png").substr(1, 3), "PNG");
+  EXPECT_EQ(run({kBin + "/fltdump", "--check", "out/o.flt"}).status, 0);
+  const RunResult dump = run({kBin + "/fltdump", "out/o.flt"});
+  EXPECT_NE(dump.out.find("file=\"o.flt.png\""), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("file=\"keep.txt.png\""), std::string::npos) << dump.out;
+  EXPECT_FALSE(fs::exists("keep.txt.png")) << "nothing lands outside the output folder";
+}
+
 // The reader is Assimp, fed other people's files: a crash or a hang in it is one
 // line naming the file, and so is Ctrl-C while it reads.
 TEST(ZorvelCommandTest, AReaderThatCrashesOrHangsIsOneLineNamingTheFile) {

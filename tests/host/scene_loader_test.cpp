@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 
 #include "host/assimp_scene_check.h"
 #include "host/embedded_images.h"
+#include "host/pending_images.h"
 #include "host/vertex_welder.h"
 #include "plugin/material.h"
 #include "plugin/texture_map.h"
@@ -185,6 +187,8 @@ TEST_F(SceneLoaderTest, GltfEmbeddedImageIsWrittenBesideTheOutput) {
   ASSERT_NE(map, nullptr);
   const fs::path written = dir_ / "out" / "emb_tex0.png";
   EXPECT_EQ(fs::path(map->mapName()), written);
+  EXPECT_FALSE(fs::exists(written)) << "written when the export starts, not while loading";
+  loaded_.scene->pendingImages().extract([](const std::string& why) { ADD_FAILURE() << why; });
   std::ifstream in(written, std::ios::binary);
   EXPECT_EQ(std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {}), kPng3x2);
   EXPECT_EQ(map->bitmap(0)->Width(), 3);
@@ -194,36 +198,69 @@ TEST_F(SceneLoaderTest, GltfEmbeddedImageIsWrittenBesideTheOutput) {
   EXPECT_TRUE(near(Point3(1, 1, 0) * map->uvTransform(), {2.5f, 1, 0}));
 }
 
-TEST_F(SceneLoaderTest, EmbeddedImagesOfRawTexelsAndUnwritableFolders) {
+TEST_F(SceneLoaderTest, EmbeddedImagesWaitForTheExportAndNeverReplaceWhatIsNoImage) {
   // Raw texels become a TGA file that image readers take; a second image of the
-  // same name gets the numbered one.
+  // same name gets a number, and so does one whose name a file that is no image,
+  // or the output, already has. A name that says it is no image gets the image's
+  // own extension.
   aiScene scene;
-  scene.mNumTextures = 2;
-  scene.mTextures = new aiTexture*[2];
-  for (int i = 0; i < 2; ++i) {
+  scene.mNumTextures = 4;
+  scene.mTextures = new aiTexture*[4];
+  const char* const kNames[] = {"pixels.png", "pixels.png", "keep.txt", "o.flt"};
+  for (int i = 0; i < 4; ++i) {
     aiTexture* t = scene.mTextures[i] = new aiTexture;
-    t->mFilename.Set("pixels.png");
+    t->mFilename.Set(kNames[i]);
     t->mWidth = 2;
     t->mHeight = 1;
     t->pcData = new aiTexel[2];
   }
+  // The last one holds a file's bytes, as glTF embeds them: here an SGI header.
+  aiTexture& compressed = *scene.mTextures[3];
+  delete[] compressed.pcData;
+  compressed.pcData = new aiTexel[3];
+  compressed.mWidth = 12;
+  compressed.mHeight = 0;
+  std::memcpy(compressed.pcData, "\x01\xDA\x00\x01\x00\x02\x00\x02\x00\x02\x00\x03", 12);
+  const fs::path out = dir_ / "out";
+  fs::create_directories(out);
+  std::ofstream(out / "keep.tga") << "a note of the user's";
   std::vector<std::string> warnings;
-  EmbeddedImages images(scene, dir_ / "out", "scene", warnings);
-  EXPECT_EQ(images.fileFor(0), (dir_ / "out" / "pixels.tga").string());
-  EXPECT_EQ(images.fileFor(1), (dir_ / "out" / "scene_tex1.tga").string());
-  EXPECT_EQ(images.fileFor(0), (dir_ / "out" / "pixels.tga").string());
-  EXPECT_EQ(images.fileFor(2), "");
+  PendingImages pending;
+  pending.keep((out / "o.flt.rgb").string());  // the output, not written yet
+  EmbeddedImages images(scene, out, "scene", pending, warnings);
+  EXPECT_EQ(images.fileFor(0), (out / "pixels.tga").string());
+  EXPECT_EQ(images.fileFor(1), (out / "pixels_1.tga").string());
+  EXPECT_EQ(images.fileFor(0), (out / "pixels.tga").string());
+  EXPECT_EQ(images.fileFor(2), (out / "keep_1.tga").string());
+  EXPECT_EQ(images.fileFor(3), (out / "o.flt_1.rgb").string());
+  EXPECT_EQ(images.fileFor(4), "");
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_FALSE(fs::exists(out / "pixels.tga")) << "loading writes nothing";
+
+  std::vector<std::string> said;
+  pending.extract([&](const std::string& text) { said.push_back(text); });
+  EXPECT_TRUE(said.empty());
   int width = 0, height = 0;
-  EXPECT_TRUE(readImageSize((dir_ / "out" / "pixels.tga").string(), width, height));
+  EXPECT_TRUE(readImageSize((out / "pixels.tga").string(), width, height));
   EXPECT_EQ(width, 2);
   EXPECT_EQ(height, 1);
-  EXPECT_TRUE(warnings.empty());
+  std::ifstream kept(out / "keep.tga");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "a note of the user's");
+  EXPECT_TRUE(fs::exists(out / "o.flt_1.rgb"));
+  EXPECT_FALSE(fs::exists(out / "o.flt.rgb"));
+  // A failed export takes back what it created, and nothing else.
+  pending.removeCreated();
+  EXPECT_FALSE(fs::exists(out / "pixels.tga"));
+  EXPECT_FALSE(fs::exists(out / "pixels_1.tga"));
+  EXPECT_TRUE(fs::exists(out / "keep.tga"));
 
   // A folder that cannot be written to: a warning, and the map names the file.
-  EmbeddedImages nowhere(scene, dir_ / "missing", "scene", warnings);
+  PendingImages nowherePending;
+  EmbeddedImages nowhere(scene, dir_ / "missing", "scene", nowherePending, warnings);
   EXPECT_EQ(nowhere.fileFor(0), (dir_ / "missing" / "pixels.tga").string());
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_NE(warnings[0].find("cannot write embedded image"), std::string::npos);
+  nowherePending.extract([&](const std::string& text) { said.push_back(text); });
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_NE(said[0].find("cannot write embedded image"), std::string::npos);
 }
 
 // --- user text, the root and the up axis ---------------------------------------------
@@ -498,6 +535,7 @@ TEST_F(SceneLoaderTest, AssimpTestModels) {
   // The embedded image of an FBX file lands beside the output under its own name.
   SceneLoadResult fbx = load((kModels / "FBX/box_orphant_embedded_texture.fbx").string());
   ASSERT_TRUE(fbx) << fbx.error;
+  fbx.scene->pendingImages().extract([](const std::string& why) { ADD_FAILURE() << why; });
   EXPECT_TRUE(fs::is_regular_file(dir_ / "out" / "GridGrey.tga"));
 
   int refused = 0;

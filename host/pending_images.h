@@ -1,0 +1,39 @@
+#pragma once
+// Images a scene file holds inside itself. They are written beside the output
+// only once the export has started (the dialog accepted it), never over a file
+// that is no image or that must be kept, and removed again when the export fails
+// or is interrupted: loading a stranger's scene writes nothing.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class PendingImages {
+ public:
+  using Warn = std::function<void(const std::string&)>;
+
+  // `path` is where the texture map says the image is; `keep` are files it must
+  // never replace (the scene file, the output).
+  void add(std::string path, std::vector<char> bytes);
+  void keep(std::string path) { keep_.push_back(std::move(path)); }
+
+  // Whether `path` may take an image: free, or an image that is none of the kept.
+  bool mayWrite(const std::string& path) const;
+
+  // Writes every image not written yet, each complete or not at all.
+  void extract(const Warn& warn);
+  // Removes the images extract created (replaced images stay replaced).
+  void removeCreated();
+
+  size_t size() const { return images_.size(); }
+
+ private:
+  struct Image {
+    std::string path;
+    std::vector<char> bytes;
+    bool done = false;
+    bool created = false;
+  };
+  std::vector<Image> images_;
+  std::vector<std::string> keep_;
+};
