@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <unordered_map>
 
@@ -368,16 +369,36 @@ bool closesLevel(uint16_t opcode) {
 
 template <class Write>
 bool dumpText(FltFileReader& reader, const FltDumpOptions& options, Write write) {
+  // The vertex lines stand after the tree, not inside it: spooled to a temporary
+  // file (they may be millions), in memory when none can be made.
+  std::FILE* spool = options.vertices ? std::tmpfile() : nullptr;
+  std::string held;
   bool clean = walkFltRecords(reader, [&](const FltDumpRecord& r) {
-    if (!isVertexOpcode(r.opcode)) write(dumpLine(r));
+    if (!isVertexOpcode(r.opcode)) {
+      write(dumpLine(r));
+    } else if (spool) {
+      const std::string line = dumpLine(r) + "\n";
+      std::fwrite(line.data(), 1, line.size(), spool);
+    } else if (options.vertices) {
+      held += dumpLine(r) + "\n";
+    }
   });
-  if (!options.vertices || !clean) return clean;
-  // A second pass: the vertex lines stand after the tree, not inside it.
-  FltFileReader again;
-  if (!again.open(reader.path())) return clean;
-  walkFltRecords(again, [&](const FltDumpRecord& r) {
-    if (isVertexOpcode(r.opcode)) write(dumpLine(r));
-  });
+  auto writeLines = [&](std::string& text, bool all) {
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      write(text.substr(start, end - start));
+    text.erase(0, all ? text.size() : start);
+  };
+  if (spool) {
+    std::rewind(spool);
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, spool)) > 0;) {
+      held.append(buffer, n);
+      writeLines(held, false);
+    }
+    std::fclose(spool);
+  }
+  writeLines(held, true);
   return clean;
 }
 

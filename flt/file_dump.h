@@ -50,8 +50,7 @@ std::string dumpJsonObject(const FltDumpRecord& record);
 bool isVertexOpcode(uint16_t opcode);
 
 // Prints the tree of the records that the open reader yields. False as for
-// walkFltRecords. Write errors show in the stream's own state. Listing the vertices
-// reads the file a second time, by the reader's path.
+// walkFltRecords. Write errors show in the stream's own state.
 bool dumpFltRecords(FltFileReader& reader, std::ostream& out, const FltDumpOptions& options = {});
 bool dumpFltRecords(FltFileReader& reader, std::FILE* out, const FltDumpOptions& options = {});
 // Every record, vertices included, as one JSON array, one record a line. The array

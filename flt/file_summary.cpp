@@ -138,8 +138,9 @@ std::string formatSummary(const FltSummary& s, const std::string& path) {
   out += "records " + std::to_string(s.records) + "\n";
   for (const auto& [opcode, n] : s.kinds)
     out += "  " + kindName(opcode) + " " + std::to_string(n) + "\n";
-  out +=
-      "colors " + std::to_string(s.colorsUsed) + " used of " + std::to_string(s.colorSlots) + "\n";
+  out += "colors " + std::to_string(s.colorsUsed) + " used " +
+         (s.colorSlots > 0 ? "of " + std::to_string(s.colorSlots) : std::string("(no palette)")) +
+         "\n";
   out += "materials " + std::to_string(s.materials) + "\n";
   out += "textures " + std::to_string(s.textures.size()) + "\n";
   for (const FltTextureSummary& t : s.textures) {

@@ -461,7 +461,7 @@ TEST(FltDumpTest, SummaryCountsEveryRecordAndSizesThePalettes) {
   EXPECT_EQ(total, static_cast<int64_t>(opcodes.size())) << text;
   EXPECT_EQ(listed, total) << text;
   EXPECT_TRUE(hasLinesInOrder(
-      text, {"revision 1540 (OpenFlight 15.4)", "  FLT_MATERIAL 2", "colors 3 used of 0",
+      text, {"revision 1540 (OpenFlight 15.4)", "  FLT_MATERIAL 2", "colors 3 used (no palette)",
              "materials 2", "textures 1", "  0 \"stone.rgb\" 64x32",
              "vertices 3: FLT_VERTEX_W_COLOR 1, FLT_VERTEX_W_NORMAL 1, "
              "FLT_VERTEX_W_TEXTURE_AND_NORMAL 1",
