@@ -1,5 +1,7 @@
 #include "flt/file_summary.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -32,7 +34,12 @@ std::string folderOf(const std::string& path) {
 void readTextureSize(FltTextureSummary& t, const std::string& fltPath) {
   if (t.file.empty()) return;
   const std::string image = t.file[0] == '/' ? t.file : folderOf(fltPath) + t.file;
-  std::FILE* f = std::fopen((image + ".attr").c_str(), "rb");
+  // The name comes from the file: only a plain file is read, never a device or a
+  // pipe that could block the summary.
+  const std::string name = image + ".attr";
+  struct stat st;
+  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  std::FILE* f = std::fopen(name.c_str(), "rb");
   if (!f) return;
   std::vector<uint8_t> bytes(kMaxAttributeFile);
   const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
