@@ -417,12 +417,6 @@ bool dumpJson(FltFileReader& reader, Write write) {
 
 }  // namespace
 
-const FltDumpValue* FltDumpRecord::field(const std::string& key) const {
-  for (const FltDumpField& f : fields)
-    if (f.first == key) return &f.second;
-  return nullptr;
-}
-
 bool isVertexOpcode(uint16_t opcode) {
   return opcode >= FltVertex::kWithColor && opcode <= FltVertex::kWithTexture;
 }
@@ -452,7 +446,6 @@ bool walkFltRecords(FltFileReader& reader, const std::function<void(const FltDum
     if (opcodeCategory(opcode) >= 0) record.name = opcodeName(opcode);
     record.length = reader.length();
     record.depth = depth;
-    record.offset = reader.offset();
     FltDumpContext context{reader, record.fields, vertexPaletteStart, false, vertexPoints};
     if (FltDumpFunction dump = findDump(opcode)) dump(context);
     pending = std::move(record);

@@ -25,10 +25,7 @@ struct FltDumpRecord {
   int length = 0;
   // Push levels of any kind open around the record.
   int depth = 0;
-  int64_t offset = 0;
   std::vector<FltDumpField> fields;
-
-  const FltDumpValue* field(const std::string& key) const;
 };
 
 struct FltDumpOptions {
