@@ -1,6 +1,7 @@
 #include "flt/file_check.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 
 #include "flt/file_reader.h"
@@ -212,6 +213,17 @@ FltCheckResult checkFltFile(const std::string& path) {
   }
   result.readable = true;
   return result;
+}
+
+bool startsWithHeader(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return true;
+  uint8_t head[2] = {0, 0};
+  const size_t got = std::fread(head, 1, 2, f);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return true;
+  return got == 2 && (head[0] << 8 | head[1]) == FltHeader::kOpcode;
 }
 
 std::string formatFault(const std::string& path, const FltFault& fault) {

@@ -29,6 +29,10 @@ struct FltCheckResult {
 constexpr size_t kMaxListedFaults = 1000;
 
 FltCheckResult checkFltFile(const std::string& path);
+// Whether the first record head names a header: false for an empty file or bytes of
+// another kind, true for an OpenFlight file however damaged behind its first opcode.
+// Errors opening the file give true; the reader says why.
+bool startsWithHeader(const std::string& path);
 // Checks the records of an open reader that has not been read from yet.
 std::vector<FltFault> checkFltRecords(FltFileReader& reader);
 // "FILE: offset N: what"

@@ -1,11 +1,10 @@
 #include "flt/file_dump.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdarg>
-#include <functional>
+#include <array>
+#include <cstdio>
 #include <memory>
+#include <unordered_map>
 
 #include "flt/bsp.h"
 #include "flt/clip_region.h"
@@ -16,6 +15,7 @@
 #include "flt/file_reader.h"
 #include "flt/group.h"
 #include "flt/header.h"
+#include "flt/header_names.h"
 #include "flt/light_point.h"
 #include "flt/lod.h"
 #include "flt/material.h"
@@ -32,282 +32,292 @@
 
 namespace {
 
-// Long vertex lists and switch masks show their first items only.
+using V = FltDumpValue;
+
+// Long vertex lists and switch masks show their first items only in the text dump.
 constexpr size_t kMaxListed = 32;
 
-template <class Record>
-void parseCurrent(FltDumpContext& c, Record& record) {
-  record.readFrom(c.reader);
-}
+// What a dump function gets: the reader at the record, the fields it appends to.
+struct FltDumpContext {
+  FltFileReader& reader;
+  std::vector<FltDumpField>& fields;
+  // File offset of the vertex palette record, -1 before it; vertex records count from it.
+  int64_t vertexPaletteStart;
+  // Set by id(): a long ID right behind the record is shown with it too.
+  bool named;
+  // Coordinates of the vertex records read so far, by offset in the vertex palette.
+  std::unordered_map<int64_t, std::array<double, 3>>& vertexPoints;
 
-struct NamedValue {
-  int value;
-  const char* name;
+  void add(const char* key, FltDumpValue value) { fields.emplace_back(key, std::move(value)); }
+  void id(const char* text) {
+    add("id", V::quoted(text ? text : ""));
+    named = true;
+  }
+  template <class Record>
+  void parse(Record& record) {
+    record.readFrom(reader);
+  }
 };
 
-const NamedValue kUnits[] = {
-    {0, "Meters"}, {1, "Kilometers"}, {4, "Feet"}, {5, "Inches"}, {8, "Nautical Miles"}};
-const NamedValue kProjections[] = {{0, "Flat Earth"},    {1, "Trapezoidal"}, {2, "Round Earth"},
-                                   {3, "Lambert Conic"}, {4, "UTM"},         {5, "Geodetic"},
-                                   {6, "Geocentric"}};
-const NamedValue kEllipsoids[] = {
-    {0, "WGS 1984"}, {1, "WGS 1972"}, {2, "Bessel"}, {3, "Clarke 1866"}, {4, "NAD 1927"}};
+using FltDumpFunction = void (*)(FltDumpContext& context);
 
-template <size_t N>
-void dumpEnum(std::string& line, const char* key, int value, const NamedValue (&names)[N]) {
-  for (const NamedValue& n : names) {
-    if (n.value == value) {
-      dumpField(line, "%s=%d(%s)", key, value, n.name);
-      return;
-    }
-  }
-  dumpField(line, "%s=%d", key, value);
+FltDumpValue enumValue(int32_t value, const FltEnumName* names) {
+  return V::named(value, fltEnumName(names, value));
 }
 
-std::string point(double x, double y, double z) {
-  return "(" + dumpNumber(x) + "," + dumpNumber(y) + "," + dumpNumber(z) + ")";
+FltDumpValue floats(const float (&c)[3]) {
+  return V::tuple({V::number(c[0]), V::number(c[1]), V::number(c[2])});
+}
+
+// Held as doubles, stored as floats: shown as the float the file holds.
+FltDumpValue storedFloats(double x, double y, double z) {
+  return V::tuple({V::number(static_cast<float>(x)), V::number(static_cast<float>(y)),
+                   V::number(static_cast<float>(z))});
 }
 
 void dumpHeader(FltDumpContext& c) {
   FltHeader h;
-  parseCurrent(c, h);
-  dumpId(c, h.id);
-  dumpField(c.line, "revision=%d", static_cast<int>(h.formatRevision));
-  dumpEnum(c.line, "units", h.vertexUnits, kUnits);
-  dumpEnum(c.line, "projection", h.projection, kProjections);
-  dumpEnum(c.line, "ellipsoid", h.ellipsoid, kEllipsoids);
-  dumpField(c.line, "origin=(%s,%s)", dumpNumber(h.originLat).c_str(),
-            dumpNumber(h.originLon).c_str());
-  if (h.projection == 3) {
-    dumpField(c.line, "lambert=(%s,%s)", dumpNumber(h.upperLambertLat).c_str(),
-              dumpNumber(h.lowerLambertLat).c_str());
-  }
+  c.parse(h);
+  c.id(h.id);
+  c.add("revision", enumValue(h.formatRevision, kFltRevisionNames<FltEnumName>));
+  c.add("units", enumValue(h.vertexUnits, kFltUnitNames<FltEnumName>));
+  c.add("projection", enumValue(h.projection, kFltProjectionNames<FltEnumName>));
+  c.add("ellipsoid", enumValue(h.ellipsoid, kFltEllipsoidNames<FltEnumName>));
+  c.add("origin", V::tuple({V::number(h.originLat), V::number(h.originLon)}));
+  if (h.projection == 3)
+    c.add("lambert", V::tuple({V::number(h.upperLambertLat), V::number(h.lowerLambertLat)}));
+}
+
+void dumpFlags(FltDumpContext& c, uint32_t flags) {
+  if (flags != 0) c.add("flags", V::hex(flags));
 }
 
 void dumpGroup(FltDumpContext& c) {
   FltGroup g;
-  parseCurrent(c, g);
-  dumpId(c, g.id);
-  if (g.flags != 0) dumpField(c.line, "flags=0x%08X", static_cast<unsigned>(g.flags));
+  c.parse(g);
+  c.id(g.id);
+  dumpFlags(c, g.flags);
 }
 
 void dumpObject(FltDumpContext& c) {
   FltObject o;
-  parseCurrent(c, o);
-  dumpId(c, o.id);
-  if (o.flags != 0) dumpField(c.line, "flags=0x%08X", static_cast<unsigned>(o.flags));
+  c.parse(o);
+  c.id(o.id);
+  dumpFlags(c, o.flags);
 }
 
 void dumpLod(FltDumpContext& c) {
   FltLod l;
-  parseCurrent(c, l);
-  dumpId(c, l.id);
-  dumpField(c.line, "in=%s out=%s centre=%s", dumpNumber(l.switchInDistance).c_str(),
-            dumpNumber(l.switchOutDistance).c_str(),
-            point(l.centerX, l.centerY, l.centerZ).c_str());
-  if (l.transitionRange != 0)
-    dumpField(c.line, "transition=%s", dumpNumber(l.transitionRange).c_str());
+  c.parse(l);
+  c.id(l.id);
+  c.add("in", V::number(l.switchInDistance));
+  c.add("out", V::number(l.switchOutDistance));
+  c.add("centre", V::point(l.centerX, l.centerY, l.centerZ));
+  if (l.transitionRange != 0) c.add("transition", V::number(l.transitionRange));
 }
 
 void dumpDof(FltDumpContext& c) {
   FltDof d;
-  parseCurrent(c, d);
-  dumpId(c, d.id);
-  dumpField(c.line, "origin=%s", point(d.originX, d.originY, d.originZ).c_str());
-  if (d.flags != 0) dumpField(c.line, "flags=0x%08X", static_cast<unsigned>(d.flags));
+  c.parse(d);
+  c.id(d.id);
+  c.add("origin", V::point(d.originX, d.originY, d.originZ));
+  dumpFlags(c, d.flags);
 }
 
 void dumpSwitch(FltDumpContext& c) {
   FltSwitch s;
-  parseCurrent(c, s);
-  dumpId(c, s.id);
-  dumpField(c.line, "current=%d masks=%d words=%d", static_cast<int>(s.currentMask),
-            static_cast<int>(s.maskCount()), static_cast<int>(s.wordsPerMask));
-  std::string words;
-  for (size_t i = 0; i < s.maskWords.size() && i < kMaxListed; ++i) {
-    char word[16];
-    std::snprintf(word, sizeof word, "%s0x%08X", i ? "," : "",
-                  static_cast<unsigned>(s.maskWords[i]));
-    words += word;
-  }
-  if (s.maskWords.size() > kMaxListed) words += ",...";
-  if (!words.empty()) dumpField(c.line, "mask=%s", words.c_str());
+  c.parse(s);
+  c.id(s.id);
+  c.add("current", V::integer(s.currentMask));
+  c.add("masks", V::integer(s.maskCount()));
+  c.add("words", V::integer(s.wordsPerMask));
+  std::vector<FltDumpValue> words;
+  for (uint32_t w : s.maskWords) words.push_back(V::hex(w));
+  if (!words.empty()) c.add("mask", V::list(std::move(words), kMaxListed));
 }
 
 void dumpBsp(FltDumpContext& c) {
   FltBsp b;
-  parseCurrent(c, b);
-  dumpId(c, b.id);
-  dumpField(c.line, "plane=(%s,%s,%s,%s)", dumpNumber(b.a).c_str(), dumpNumber(b.b).c_str(),
-            dumpNumber(b.c).c_str(), dumpNumber(b.d).c_str());
+  c.parse(b);
+  c.id(b.id);
+  c.add("plane", V::tuple({V::number(b.a), V::number(b.b), V::number(b.c), V::number(b.d)}));
 }
 
 void dumpClipRegion(FltDumpContext& c) {
   FltClipRegion r;
-  parseCurrent(c, r);
-  dumpId(c, r.id);
-  std::string corners;
-  for (const auto& p : r.corners) corners += (corners.empty() ? "" : ",") + point(p[0], p[1], p[2]);
-  dumpField(c.line, "corners=%s", corners.c_str());
+  c.parse(r);
+  c.id(r.id);
+  std::vector<FltDumpValue> corners;
+  for (const auto& p : r.corners) corners.push_back(V::point(p[0], p[1], p[2]));
+  c.add("corners", V::list(std::move(corners), kMaxListed));
   std::string edges;
   for (uint8_t e : r.edgeFlags) edges += e ? '1' : '0';
-  dumpField(c.line, "edges=%s", edges.c_str());
+  c.add("edges", V::word(edges));
 }
 
 void dumpExternalRef(FltDumpContext& c) {
   FltExternalRef e;
-  parseCurrent(c, e);
-  dumpField(c.line, "path=%s", dumpQuoted(e.path, FltExternalRef::kPathLength).c_str());
-  if (e.flags != 0) dumpField(c.line, "flags=0x%08X", static_cast<unsigned>(e.flags));
+  c.parse(e);
+  c.add("path", V::quoted(e.path, FltExternalRef::kPathLength));
+  dumpFlags(c, e.flags);
 }
 
 void dumpComment(FltDumpContext& c) {
   FltComment t;
-  parseCurrent(c, t);
-  dumpField(c.line, "text=%s", dumpQuoted(t.text()).c_str());
+  c.parse(t);
+  c.add("text", V::quoted(t.text()));
 }
 
 void dumpLongId(FltDumpContext& c) {
   FltLongId t;
-  parseCurrent(c, t);
-  dumpField(c.line, "text=%s", dumpQuoted(t.text(), 200).c_str());
+  c.parse(t);
+  c.add("text", V::quoted(t.text(), 200));
 }
 
 void dumpVertexList(FltDumpContext& c) {
   FltVertexList v;
-  parseCurrent(c, v);
+  c.parse(v);
   const auto& offsets = v.offsets();
-  dumpField(c.line, "corners=%zu", offsets.size());
-  std::string list;
-  for (size_t i = 0; i < offsets.size() && i < kMaxListed; ++i)
-    list += (i ? "," : "") + std::to_string(offsets[i]);
-  if (offsets.size() > kMaxListed) list += ",...";
-  if (!list.empty()) dumpField(c.line, "offsets=%s", list.c_str());
+  c.add("corners", V::integer(static_cast<long long>(offsets.size())));
+  if (offsets.empty()) return;
+  std::vector<FltDumpValue> list;
+  for (int32_t offset : offsets) list.push_back(V::integer(offset));
+  c.add("offsets", V::list(std::move(list), kMaxListed));
   // Resolved to coordinates only when the file has a vertex palette before the list.
-  std::string points;
-  const bool resolve = c.vertexPoints && c.vertexPaletteStart >= 0;
-  for (size_t i = 0; resolve && i < offsets.size() && i < kMaxListed; ++i) {
-    auto it = c.vertexPoints->find(offsets[i]);
-    if (i) points += ",";
-    points +=
-        it == c.vertexPoints->end() ? "?" : point(it->second[0], it->second[1], it->second[2]);
+  if (c.vertexPaletteStart < 0) return;
+  std::vector<FltDumpValue> points;
+  for (int32_t offset : offsets) {
+    auto it = c.vertexPoints.find(offset);
+    points.push_back(it == c.vertexPoints.end()
+                         ? V::missing()
+                         : V::point(it->second[0], it->second[1], it->second[2]));
   }
-  if (resolve && offsets.size() > kMaxListed) points += ",...";
-  if (!points.empty()) dumpField(c.line, "points=%s", points.c_str());
+  c.add("points", V::list(std::move(points), kMaxListed));
 }
 
 void dumpColorPalette(FltDumpContext& c) {
   FltColorPalette p;
-  parseCurrent(c, p);
-  dumpField(c.line, "colors=%d names=%d", p.capacity(), p.colorNameCount());
+  c.parse(p);
+  c.add("colors", V::integer(p.capacity()));
+  c.add("names", V::integer(p.colorNameCount()));
 }
 
 void dumpVertexPalette(FltDumpContext& c) {
   FltVertexPalette p;
-  parseCurrent(c, p);
-  dumpField(c.line, "total=%d", static_cast<int>(p.totalLength()));
+  c.parse(p);
+  c.add("total", V::integer(p.totalLength()));
 }
 
 void dumpVertex(FltDumpContext& c) {
   FltVertex v;
-  parseCurrent(c, v);
+  c.parse(v);
   int64_t offset = c.vertexPaletteStart >= 0 ? c.reader.offset() - c.vertexPaletteStart : -1;
-  dumpField(c.line, "offset=%lld at=%s", static_cast<long long>(offset),
-            point(v.x, v.y, v.z).c_str());
-  if (v.hasNormal()) dumpField(c.line, "normal=%s", point(v.normalI, v.normalJ, v.normalK).c_str());
-  if (v.hasTexCoord())
-    dumpField(c.line, "uv=(%s,%s)", dumpNumber(v.u).c_str(), dumpNumber(v.v).c_str());
-  if (!(v.flags & FltVertex::kFlagNoColor))
-    dumpField(c.line, "color=%d rgba=%02X%02X%02X%02X", static_cast<int>(v.colorIndex), v.color.red,
-              v.color.green, v.color.blue, v.color.alpha);
-  if (c.vertexPoints && offset >= 0) (*c.vertexPoints)[offset] = {v.x, v.y, v.z};
+  c.add("offset", V::integer(offset));
+  c.add("at", V::point(v.x, v.y, v.z));
+  if (v.hasNormal()) c.add("normal", storedFloats(v.normalI, v.normalJ, v.normalK));
+  if (v.hasTexCoord()) c.add("uv", V::tuple({V::number(v.u), V::number(v.v)}));
+  if (!(v.flags & FltVertex::kFlagNoColor)) {
+    char rgba[16];
+    std::snprintf(rgba, sizeof rgba, "%02X%02X%02X%02X", v.color.red, v.color.green, v.color.blue,
+                  v.color.alpha);
+    c.add("color", V::integer(v.colorIndex));
+    c.add("rgba", V::word(rgba));
+  }
+  if (offset >= 0) c.vertexPoints[offset] = {v.x, v.y, v.z};
+}
+
+struct FlagName {
+  uint32_t bit;
+  const char* name;
+};
+
+const FlagName kFaceFlags[] = {
+    {FltFace::kFlagTerrain, "terrain"},
+    {FltFace::kFlagNoColor, "no-color"},
+    {FltFace::kFlagNoAltColor, "no-alt-color"},
+    {0x10000000u, "packed-color"},
+    {FltFace::kFlagFootprint, "footprint"},
+    {FltFace::kFlagHidden, "hidden"},
+    {0x02000000u, "roofline"},
+};
+
+const FltEnumName kLightModes[] = {
+    {0, "face color"},       {1, "vertex color"}, {2, "lit face color"},
+    {3, "lit vertex color"}, {0, nullptr},
+};
+
+// Bits without a name are shown by their own hex value, never dropped.
+FltDumpValue faceFlags(uint32_t flags) {
+  std::vector<std::string> names;
+  uint32_t rest = flags;
+  for (const FlagName& f : kFaceFlags) {
+    if (flags & f.bit) names.push_back(f.name);
+    rest &= ~f.bit;
+  }
+  if (rest != 0) {
+    char other[16];
+    std::snprintf(other, sizeof other, "0x%08X", static_cast<unsigned>(rest));
+    names.push_back(other);
+  }
+  return V::flags(flags, std::move(names));
 }
 
 void dumpFace(FltDumpContext& c) {
   FltFace f;
-  parseCurrent(c, f);
-  dumpId(c, f.id);
-  dumpField(c.line, "draw=%d flags=0x%08X", f.drawType, static_cast<unsigned>(f.flags));
-  if (!(f.flags & FltFace::kFlagNoColor))
-    dumpField(c.line, "color=%d", static_cast<int>(f.primaryColorIndex));
-  if (!(f.flags & FltFace::kFlagNoAltColor))
-    dumpField(c.line, "altcolor=%d", static_cast<int>(f.alternateColorIndex));
-  if (f.materialIndex >= 0) dumpField(c.line, "material=%d", f.materialIndex);
-  if (f.texturePattern >= 0) dumpField(c.line, "texture=%d", f.texturePattern);
-  if (f.lightMode != 0) dumpField(c.line, "light=%d", f.lightMode);
-  if (f.billboard != 0) dumpField(c.line, "billboard=%d", f.billboard);
+  c.parse(f);
+  c.id(f.id);
+  c.add("draw", V::integer(f.drawType));
+  c.add("flags", faceFlags(f.flags));
+  if (!(f.flags & FltFace::kFlagNoColor)) c.add("color", V::integer(f.primaryColorIndex));
+  if (!(f.flags & FltFace::kFlagNoAltColor)) c.add("altcolor", V::integer(f.alternateColorIndex));
+  if (f.materialIndex >= 0) c.add("material", V::integer(f.materialIndex));
+  if (f.texturePattern >= 0) c.add("texture", V::integer(f.texturePattern));
+  if (f.lightMode != 0) c.add("light", enumValue(f.lightMode, kLightModes));
+  if (f.billboard != 0) c.add("billboard", V::integer(f.billboard));
 }
 
 void dumpLightPoint(FltDumpContext& c) {
   FltLightPoint l;
-  parseCurrent(c, l);
-  dumpId(c, l.id);
-  dumpField(c.line, "display=%d intensity=%s directionality=%d", static_cast<int>(l.displayMode),
-            dumpNumber(l.intensity).c_str(), static_cast<int>(l.directionality));
-  if (l.flags != 0) dumpField(c.line, "flags=0x%08X", static_cast<unsigned>(l.flags));
+  c.parse(l);
+  c.id(l.id);
+  c.add("display", V::integer(l.displayMode));
+  c.add("intensity", V::number(l.intensity));
+  c.add("directionality", V::integer(l.directionality));
+  dumpFlags(c, l.flags);
 }
 
 void dumpVector(FltDumpContext& c) {
   FltVector v;
-  parseCurrent(c, v);
-  dumpField(c.line, "direction=%s", point(v.i, v.j, v.k).c_str());
-}
-
-// The shortest text that reads back as the same value; plain digits where that
-// stays short ("100000", not "1e+05"), exponents only for the very large or small.
-template <class T>
-std::string shortestText(T v) {
-  char text[64];
-  const T magnitude = std::fabs(v);
-  const bool plain = magnitude == 0 || (magnitude >= T(1e-4) && magnitude < T(1e15));
-  auto end = plain ? std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr
-                   : std::to_chars(text, text + sizeof text, v).ptr;
-  return std::string(text, end);
-}
-
-std::string floatText(float v) {
-  return shortestText(v);
-}
-
-std::string triple(const float (&c)[3]) {
-  return "(" + floatText(c[0]) + "," + floatText(c[1]) + "," + floatText(c[2]) + ")";
-}
-
-void dumpMaterialFields(std::string& line, const FltMaterial& m) {
-  dumpField(line, "name=%s", dumpQuoted(m.name).c_str());
-  dumpField(line, "diffuse=%s alpha=%s", triple(m.diffuse).c_str(), floatText(m.alpha).c_str());
+  c.parse(v);
+  c.add("direction", storedFloats(v.i, v.j, v.k));
 }
 
 void dumpMaterial(FltDumpContext& c) {
   FltMaterial m;
-  parseCurrent(c, m);
-  dumpField(c.line, "index=%d", static_cast<int>(m.materialIndex));
-  dumpMaterialFields(c.line, m);
+  c.parse(m);
+  c.add("index", V::integer(m.materialIndex));
+  // Not "name": that key is the record kind's in the JSON dump.
+  c.add("matname", V::quoted(m.name));
+  c.add("diffuse", floats(m.diffuse));
+  c.add("alpha", V::number(m.alpha));
 }
 
 // A table always has 64 slots; only those that differ from an unused slot are shown.
 void dumpMaterialTable(FltDumpContext& c) {
   auto table = std::make_unique<FltMaterialTable>();
-  parseCurrent(c, *table);
-  FltRecord unused, slot;
-  FltMaterial().serialise(unused, 1520);
-  std::string used;
-  for (int i = 0; i < FltMaterialTable::kSlots; ++i) {
-    FltMaterial m = table->slots[i];
-    m.materialIndex = 0;
-    m.serialise(slot, 1520);
-    if (std::equal(slot.data(), slot.data() + slot.length(), unused.data())) continue;
-    used += (used.empty() ? "" : ",") + std::to_string(i);
-  }
-  dumpField(c.line, "used=%s", used.empty() ? "none" : used.c_str());
+  c.parse(*table);
+  std::vector<FltDumpValue> used;
+  for (int i : table->usedSlots()) used.push_back(V::integer(i));
+  c.add("used",
+        used.empty() ? V::word("none") : V::list(std::move(used), FltMaterialTable::kSlots));
 }
 
 void dumpTexture(FltDumpContext& c) {
   FltTexture t;
-  parseCurrent(c, t);
-  dumpField(c.line, "pattern=%d at=(%d,%d) file=%s", static_cast<int>(t.patternIndex),
-            static_cast<int>(t.xLocation), static_cast<int>(t.yLocation),
-            dumpQuoted(t.fullPath, FltTexture::kFileNameLength).c_str());
+  c.parse(t);
+  c.add("pattern", V::integer(t.patternIndex));
+  c.add("at", V::tuple({V::integer(t.xLocation), V::integer(t.yLocation)}));
+  c.add("file", V::quoted(t.fullPath, FltTexture::kFileNameLength));
 }
 
 struct DumpEntry {
@@ -315,7 +325,7 @@ struct DumpEntry {
   FltDumpFunction dump;
 };
 
-// Kinds without a row print their name and length only.
+// Kinds without a row show their name and length only.
 const DumpEntry kDumpTable[] = {
     {FltHeader::kOpcode, dumpHeader},
     {FltGroup::kOpcode, dumpGroup},
@@ -357,111 +367,131 @@ bool closesLevel(uint16_t opcode) {
   return opcode == 11 || opcode == 20 || opcode == 22 || opcode == 123;
 }
 
-bool dumpRecords(FltFileReader& reader, const std::function<void(const std::string&)>& emit) {
+template <class Write>
+bool dumpText(FltFileReader& reader, const FltDumpOptions& options, Write write) {
+  // The vertex lines stand after the tree, not inside it: spooled to a temporary
+  // file (they may be millions), in memory when none can be made.
+  std::FILE* spool = options.vertices ? std::tmpfile() : nullptr;
+  std::string held;
+  bool clean = walkFltRecords(reader, [&](const FltDumpRecord& r) {
+    if (!isVertexOpcode(r.opcode)) {
+      write(dumpLine(r));
+    } else if (spool) {
+      const std::string line = dumpLine(r) + "\n";
+      std::fwrite(line.data(), 1, line.size(), spool);
+    } else if (options.vertices) {
+      held += dumpLine(r) + "\n";
+    }
+  });
+  auto writeLines = [&](std::string& text, bool all) {
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      write(text.substr(start, end - start));
+    text.erase(0, all ? text.size() : start);
+  };
+  if (spool) {
+    std::rewind(spool);
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, spool)) > 0;) {
+      held.append(buffer, n);
+      writeLines(held, false);
+    }
+    std::fclose(spool);
+  }
+  writeLines(held, true);
+  return clean;
+}
+
+template <class Write>
+bool dumpJson(FltFileReader& reader, Write write) {
+  write("[");
   std::string pending;
-  bool pendingNamed = false;
+  bool clean = walkFltRecords(reader, [&](const FltDumpRecord& r) {
+    if (!pending.empty()) write(pending + ",");
+    pending = dumpJsonObject(r);
+  });
+  if (!pending.empty()) write(pending);
+  write("]");
+  return clean;
+}
+
+}  // namespace
+
+bool isVertexOpcode(uint16_t opcode) {
+  return opcode >= FltVertex::kWithColor && opcode <= FltVertex::kWithTexture;
+}
+
+bool walkFltRecords(FltFileReader& reader, const std::function<void(const FltDumpRecord&)>& visit) {
+  FltDumpRecord pending;
+  bool havePending = false, pendingNamed = false;
   int depth = 0;
   int64_t vertexPaletteStart = -1;
   std::unordered_map<int64_t, std::array<double, 3>> vertexPoints;
   while (reader.next()) {
     const uint16_t opcode = reader.opcode();
-    // The full name a long ID carries belongs on the line of the record it names.
+    // The full name a long ID carries belongs with the record it names. Not "name":
+    // that key is the record kind's in the JSON dump.
     if (opcode == FltLongId::kOpcode && pendingNamed) {
       FltLongId longId;
       longId.readFrom(reader);
-      dumpField(pending, "name=%s", dumpQuoted(longId.text(), 200).c_str());
+      pending.fields.emplace_back("longid", V::quoted(longId.text(), 200));
     }
-    if (!pending.empty()) emit(pending);
+    if (havePending) visit(pending);
     if (closesLevel(opcode)) depth = std::max(0, depth - 1);
-    if (opcode == 67 && vertexPaletteStart < 0) vertexPaletteStart = reader.offset();
+    if (opcode == FltVertexPalette::kOpcode && vertexPaletteStart < 0)
+      vertexPaletteStart = reader.offset();
 
-    std::string line(static_cast<size_t>(depth) * 2, ' ');
-    if (opcodeCategory(opcode) >= 0)
-      line += opcodeName(opcode);
-    else
-      line += "opcode=" + std::to_string(opcode);
-    dumpField(line, "len=%d", reader.length());
-    FltDumpContext context{reader, line, vertexPaletteStart, false, &vertexPoints};
+    FltDumpRecord record;
+    record.opcode = opcode;
+    if (opcodeCategory(opcode) >= 0) record.name = opcodeName(opcode);
+    record.length = reader.length();
+    record.depth = depth;
+    FltDumpContext context{reader, record.fields, vertexPaletteStart, false, vertexPoints};
     if (FltDumpFunction dump = findDump(opcode)) dump(context);
-    pending = std::move(line);
+    pending = std::move(record);
+    havePending = true;
     pendingNamed = context.named;
     if (opensLevel(opcode)) ++depth;
   }
-  if (!pending.empty()) emit(pending);
+  if (havePending) visit(pending);
   return !reader.faulted();
 }
 
-}  // namespace
-
-void dumpField(std::string& line, const char* format, ...) {
-  char buffer[512];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  line += ' ';
-  if (n < 0) return;
-  if (static_cast<size_t>(n) < sizeof buffer) {
-    line.append(buffer, static_cast<size_t>(n));
-    return;
-  }
-  std::string big(static_cast<size_t>(n) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(big.data(), big.size(), format, args);
-  va_end(args);
-  line.append(big.data(), static_cast<size_t>(n));
+std::string dumpLine(const FltDumpRecord& r) {
+  std::string line(static_cast<size_t>(r.depth) * 2, ' ');
+  line += r.name.empty() ? "opcode=" + std::to_string(r.opcode) : r.name;
+  line += " len=" + std::to_string(r.length);
+  for (const FltDumpField& f : r.fields) line += " " + f.first + "=" + dumpText(f.second);
+  return line;
 }
 
-void dumpId(FltDumpContext& context, const char* id) {
-  dumpField(context.line, "id=%s", dumpQuoted(id ? id : "").c_str());
-  context.named = true;
+std::string dumpJsonObject(const FltDumpRecord& r) {
+  std::string object = "{\"opcode\":" + std::to_string(r.opcode) +
+                       ",\"name\":" + (r.name.empty() ? "null" : jsonQuoted(r.name)) +
+                       ",\"length\":" + std::to_string(r.length) +
+                       ",\"depth\":" + std::to_string(r.depth);
+  for (const FltDumpField& f : r.fields)
+    object += "," + jsonQuoted(f.first) + ":" + dumpJson(f.second);
+  return object + "}";
 }
 
-std::string dumpNumber(double value) {
-  return shortestText(value);
+bool dumpFltRecords(FltFileReader& reader, std::ostream& out, const FltDumpOptions& options) {
+  return dumpText(reader, options, [&](const std::string& line) { out << line << '\n'; });
 }
 
-std::string dumpQuoted(const std::string& text, size_t maxLength) {
-  std::string out = "\"";
-  size_t shown = 0;
-  for (unsigned char ch : text) {
-    if (shown >= maxLength) return out + "\"...";
-    switch (ch) {
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      default:
-        if (ch < 0x20 || ch >= 0x7F) {
-          char hex[8];
-          std::snprintf(hex, sizeof hex, "\\x%02X", ch);
-          out += hex;
-        } else {
-          out += static_cast<char>(ch);
-        }
-    }
-    ++shown;
-  }
-  return out + "\"";
+bool dumpFltRecords(FltFileReader& reader, std::FILE* out, const FltDumpOptions& options) {
+  return dumpText(reader, options, [&](const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fputc('\n', out);
+  });
 }
 
-bool dumpFltRecords(FltFileReader& reader, std::ostream& out) {
-  return dumpRecords(reader, [&](const std::string& line) { out << line << '\n'; });
+bool dumpFltJson(FltFileReader& reader, std::ostream& out) {
+  return dumpJson(reader, [&](const std::string& line) { out << line << '\n'; });
 }
 
-bool dumpFltRecords(FltFileReader& reader, std::FILE* out) {
-  return dumpRecords(reader, [&](const std::string& line) {
+bool dumpFltJson(FltFileReader& reader, std::FILE* out) {
+  return dumpJson(reader, [&](const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), out);
     std::fputc('\n', out);
   });

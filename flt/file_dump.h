@@ -1,46 +1,56 @@
 #pragma once
 // Prints an OpenFlight file as a record tree: one line per record, two spaces of
 // indent per open push level, the opcode name, the length and the key fields of
-// the kinds it knows, each parsed by the record class's own parse.
+// the kinds it knows, each parsed by the record class's own parse. The same
+// records, field for field, as one JSON array.
 //
 // Each kind has one small dump function in the table of file_dump.cpp; a new kind
 // adds a function and a table row.
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <ostream>
 #include <string>
-#include <unordered_map>
+#include <vector>
+
+#include "flt/dump_value.h"
 
 class FltFileReader;
 
-// What a dump function gets: the reader at the record, the line it appends to.
-struct FltDumpContext {
-  FltFileReader& reader;
-  std::string& line;
-  // File offset of the vertex palette record, -1 before it; vertex records count from it.
-  int64_t vertexPaletteStart;
-  // Set by dumpId: a long ID right behind the record is shown on its line too.
-  bool named;
-  // Coordinates of the vertex records read so far, by offset in the vertex palette.
-  std::unordered_map<int64_t, std::array<double, 3>>* vertexPoints;
+struct FltDumpRecord {
+  uint16_t opcode = 0;
+  // The opcode's name; empty for a kind this reader does not know.
+  std::string name;
+  int length = 0;
+  // Push levels of any kind open around the record.
+  int depth = 0;
+  std::vector<FltDumpField> fields;
 };
 
-using FltDumpFunction = void (*)(FltDumpContext& context);
+struct FltDumpOptions {
+  // Vertex records are many and rarely what one looks for: the text dump lists
+  // them only when asked, after the tree.
+  bool vertices = false;
+};
 
-// Appends " " and the printf-formatted field to the line.
-void dumpField(std::string& line, const char* format, ...) __attribute__((format(printf, 2, 3)));
-// Appends " id=" and the quoted ID, and marks the record as named.
-void dumpId(FltDumpContext& context, const char* id);
-// The shortest text that reads back as the same double.
-std::string dumpNumber(double value);
-// The text in double quotes with backslash escapes, on one line, cut after about
-// maxLength characters with "..." behind the closing quote.
-std::string dumpQuoted(const std::string& text, size_t maxLength = 60);
+// Hands every record the open reader yields to `visit`, in file order. False when
+// reading ended on a fault (reader.fault(), reader.faultOffset()); the records
+// before it are visited.
+bool walkFltRecords(FltFileReader& reader, const std::function<void(const FltDumpRecord&)>& visit);
 
-// Prints the tree of the records that the open reader yields. False when reading
-// ended on a fault (reader.fault(), reader.faultOffset()); the records before it
-// are printed. Write errors show in the stream's own state.
-bool dumpFltRecords(FltFileReader& reader, std::ostream& out);
-bool dumpFltRecords(FltFileReader& reader, std::FILE* out);
+// The text line of a record, indent included.
+std::string dumpLine(const FltDumpRecord& record);
+// The JSON object of a record: opcode, name, length, depth, then its fields.
+std::string dumpJsonObject(const FltDumpRecord& record);
+
+bool isVertexOpcode(uint16_t opcode);
+
+// Prints the tree of the records that the open reader yields. False as for
+// walkFltRecords. Write errors show in the stream's own state.
+bool dumpFltRecords(FltFileReader& reader, std::ostream& out, const FltDumpOptions& options = {});
+bool dumpFltRecords(FltFileReader& reader, std::FILE* out, const FltDumpOptions& options = {});
+// Every record, vertices included, as one JSON array, one record a line. The array
+// is closed even when reading ends on a fault.
+bool dumpFltJson(FltFileReader& reader, std::ostream& out);
+bool dumpFltJson(FltFileReader& reader, std::FILE* out);

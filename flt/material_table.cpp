@@ -1,6 +1,9 @@
 #include "flt/material_table.h"
 
+#include <algorithm>
+
 #include "flt/record_fields.h"
+#include "flt/revision.h"
 
 namespace {
 
@@ -29,4 +32,18 @@ void FltMaterialTable::parse(FltRecord& r, int /*version*/) {
     slots[i].materialIndex = i;  // the slot's place, not a stored field
     entryFields(slots[i], io);
   }
+}
+
+std::vector<int> FltMaterialTable::usedSlots() const {
+  // Compared as written, so that fields a later change adds count without a word here.
+  FltRecord unused, slot;
+  FltMaterial().serialise(unused, kRevision152);
+  std::vector<int> used;
+  for (int i = 0; i < kSlots; ++i) {
+    FltMaterial m = slots[i];
+    m.materialIndex = 0;
+    m.serialise(slot, kRevision152);
+    if (!std::equal(slot.data(), slot.data() + slot.length(), unused.data())) used.push_back(i);
+  }
+  return used;
 }

@@ -3,6 +3,7 @@
 // A material's index is its slot; the index member itself is not stored.
 
 #include <cstdint>
+#include <vector>
 
 #include "flt/material.h"
 #include "flt/record_base.h"
@@ -16,6 +17,9 @@ class FltMaterialTable : public FltRecordBase {
   uint16_t opcode() const override { return kOpcode; }
   void serialise(FltRecord& record, int version) const override;
   void parse(FltRecord& record, int version) override;
+
+  // The slots that differ from an unused one, ascending; the index member aside.
+  std::vector<int> usedSlots() const;
 
   FltMaterial slots[kSlots];
 };

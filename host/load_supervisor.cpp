@@ -1,6 +1,7 @@
 #include "host/load_supervisor.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,16 +47,35 @@ int runSupervised(const LoadSupervision& s, const std::function<int(LoadWatch&)>
     LoadWatch none;
     return work(none);  // no supervision rather than no export
   }
+  // The child meets Ctrl-C itself; the parent stays to say what happened.
+  struct sigaction interrupt = {}, before = {};
+  interrupt.sa_sigaction = onSupervisorInterrupt;
+  interrupt.sa_flags = SA_SIGINFO;  // no SA_RESTART: waits wake up to pass it on
+  sigemptyset(&interrupt.sa_mask);
+  gForward = 0;
+  sigaction(SIGINT, &interrupt, &before);
   std::cout.flush();
   err.flush();
+  // Held across the fork, so that a Ctrl-C there meets the right handler.
+  sigset_t interruptOnly, unblocked;
+  sigemptyset(&interruptOnly);
+  sigaddset(&interruptOnly, SIGINT);
+  sigprocmask(SIG_BLOCK, &interruptOnly, &unblocked);
   const pid_t child = fork();
+  if (child != 0) sigprocmask(SIG_SETMASK, &unblocked, nullptr);
   if (child < 0) {
+    sigaction(SIGINT, &before, nullptr);
     close(pipeFds[0]);
     close(pipeFds[1]);
     LoadWatch none;
     return work(none);
   }
   if (child == 0) {
+    // Ctrl-C is the child's own again; and it does not outlive a killed parent.
+    sigaction(SIGINT, &before, nullptr);
+    sigprocmask(SIG_SETMASK, &unblocked, nullptr);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() == 1) _exit(kExitFailed);
     close(pipeFds[0]);
     LoadWatch watch(pipeFds[1]);
     int status = kExitFailed;
@@ -69,13 +89,6 @@ int runSupervised(const LoadSupervision& s, const std::function<int(LoadWatch&)>
   }
   close(pipeFds[1]);
 
-  // The child meets Ctrl-C itself; the parent stays to say what happened.
-  struct sigaction interrupt = {}, before = {};
-  interrupt.sa_sigaction = onSupervisorInterrupt;
-  interrupt.sa_flags = SA_SIGINFO;  // no SA_RESTART: waits wake up to pass it on
-  sigemptyset(&interrupt.sa_mask);
-  gForward = 0;
-  sigaction(SIGINT, &interrupt, &before);
 
   bool loaded = false, timedOut = false;
   const auto started = std::chrono::steady_clock::now();

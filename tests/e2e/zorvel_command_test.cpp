@@ -164,7 +164,7 @@ TEST(ZorvelCommandTest, ExportsAnObjSceneThatFltdumpAndOpenSceneGraphAccept) {
   EXPECT_EQ(exported.err, "");
 
   EXPECT_EQ(run({kBin + "/fltdump", "--check", "scene.flt"}).status, 0);
-  const RunResult dump = run({kBin + "/fltdump", "scene.flt"});
+  const RunResult dump = run({kBin + "/fltdump", "--vertices", "scene.flt"});
   ASSERT_EQ(dump.status, 0);
   EXPECT_NE(dump.out.find("revision=1540"), std::string::npos);
   EXPECT_NE(dump.out.find("units=4(Feet)"), std::string::npos) << dump.out.substr(0, 200);

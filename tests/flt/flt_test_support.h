@@ -87,10 +87,10 @@ inline Bytes reserialised(FltRecordBase& record, const Bytes& bytes, int version
 }
 
 // The record tree of a file as fltdump prints it; empty when it cannot be read.
-inline std::string dumpOf(const std::string& path) {
+inline std::string dumpOf(const std::string& path, const FltDumpOptions& options = {}) {
   FltFileReader reader;
   std::ostringstream out;
-  if (reader.open(path)) dumpFltRecords(reader, out);
+  if (reader.open(path)) dumpFltRecords(reader, out, options);
   return out.str();
 }
 

@@ -4,21 +4,29 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "flt/bsp.h"
 #include "flt/external_ref.h"
+#include "flt/face.h"
 #include "flt/file_check.h"
+#include "flt/file_summary.h"
 #include "flt/group.h"
 #include "flt/lod.h"
+#include "flt/material.h"
 #include "flt/object.h"
 #include "flt/output_file.h"
 #include "flt/switch.h"
 #include "flt/text_record.h"
+#include "flt/texture.h"
+#include "flt/vertex.h"
 #include "tests/flt/flt_test_support.h"
+#include "tests/flt/json_reader.h"
 
 namespace {
 
@@ -57,6 +65,113 @@ std::string writeBytes(const Bytes& bytes, const std::string& name = "crafted.fl
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
   return name;
+}
+
+std::string readAll(std::FILE* pipe) {
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  return text;
+}
+
+struct DumpRun {
+  int status = -1;
+  std::string out;
+};
+
+// fltdump with the arguments; standard error joins the output when `withErrors`.
+DumpRun fltdump(const std::string& args, bool withErrors = false) {
+  std::string command =
+      std::string(ZORVEL_BIN_DIR) + "/fltdump " + args + (withErrors ? " 2>&1" : " 2>/dev/null");
+  DumpRun run;
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return run;
+  run.out = readAll(pipe);
+  int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+FltVertex vertexAt(uint16_t kind, double x, double y, double z) {
+  FltVertex v;
+  v.kind = kind;
+  v.x = x;
+  v.y = y;
+  v.z = z;
+  return v;
+}
+
+// A file of every palette and a small tree: two materials, a texture with its
+// attribute file (64 x 32 texels), three vertices of three kinds, two coloured
+// faces naming palette slots 3 and 5, a vertex naming slot 7.
+std::vector<Bytes> paletteRecords() {
+  FltMaterial brick, glass;
+  brick.materialIndex = 0;
+  glass.materialIndex = 1;
+  glass.diffuse[1] = 0.6f;
+  FltTexture texture;
+  texture.setPath("stone.rgb");
+  texture.patternIndex = 0;
+
+  FltVertex lit = vertexAt(FltVertex::kWithTextureAndNormal, -1.5, 2, 1e-7);
+  lit.setTexCoord(0.6f, 1.0f / 3);
+  lit.setNormal(0, 0.6, 0.8);
+  FltVertex coloured = vertexAt(FltVertex::kWithColor, 4, -3, 0.25);
+  coloured.flags = 0;
+  coloured.colorIndex = 7 * 128 + 100;
+  FltVertex plain = vertexAt(FltVertex::kWithNormal, 0, 9, -2);
+  const Bytes v1 = serialised(lit, 1540), v2 = serialised(coloured, 1540),
+              v3 = serialised(plain, 1540);
+  const int32_t total = static_cast<int32_t>(8 + v1.size() + v2.size() + v3.size());
+
+  FltFace first, second;
+  first.flags = FltFace::kFlagTerrain;
+  first.primaryColorIndex = 3 * 128 + 127;
+  first.alternateColorIndex = 5 * 128;
+  first.lightMode = 2;
+  second.flags = FltFace::kFlagNoAltColor | FltFace::kFlagHidden | 0x1u;
+  second.primaryColorIndex = 3 * 128 + 1;
+  const int32_t at2 = static_cast<int32_t>(8 + v1.size()), at3 = at2 + int32_t(v2.size());
+  return {header(),
+          serialised(brick, 1540),
+          serialised(glass, 1540),
+          serialised(texture, 1540),
+          rec(67, 8, be(total)),
+          v1,
+          v2,
+          v3,
+          rec(10, 8),
+          rec(2, 32, {'g', 'r', 'p'}),
+          rec(10, 8),
+          serialised(first, 1540),
+          rec(10, 8),
+          vertexList({8, at2, at3}),
+          rec(11, 8),
+          serialised(second, 1540),
+          rec(10, 8),
+          vertexList({at3, at2, 8}),
+          rec(11, 8),
+          rec(11, 8),
+          rec(11, 8)};
+}
+
+std::string writePaletteFile() {
+  FltTextureAttr attributes;
+  attributes.texelsU = 64;
+  attributes.texelsV = 32;
+  std::FILE* f = std::fopen("stone.rgb.attr", "wb");
+  EXPECT_TRUE(attributes.write(f));
+  if (f) std::fclose(f);
+  return writeBytes(join(paletteRecords()), "palettes.flt");
+}
+
+// Opcodes as a plain reader meets them.
+std::vector<uint16_t> opcodesOf(const std::string& path) {
+  FltFileReader reader;
+  std::vector<uint16_t> opcodes;
+  if (reader.open(path))
+    while (reader.next()) opcodes.push_back(reader.opcode());
+  return opcodes;
 }
 
 }  // namespace
@@ -98,17 +213,18 @@ TEST(FltDumpTest, TreeOfAnExportShowsNestingNamesAndKeyFields) {
   std::ostringstream out;
   EXPECT_TRUE(dumpFltRecords(reader, out));
   const std::string text = out.str();
-  EXPECT_EQ(text.rfind("FLT_HEADER len=280 id=\"db\" revision=1540 units=0(Meters) "
-                       "projection=0(Flat Earth) ellipsoid=0(WGS 1984) origin=(0,0)\n",
-                       0),
-            0u)
+  EXPECT_EQ(
+      text.rfind("FLT_HEADER len=280 id=\"db\" revision=1540(OpenFlight 15.4) units=0(Meters) "
+                 "projection=0(Flat Earth) ellipsoid=0(WGS 1984) origin=(0,0)\n",
+                 0),
+      0u)
       << text;
   EXPECT_TRUE(hasLinesInOrder(
       text, {
                 "FLT_PUSH_LEVEL len=8",
                 "  FLT_GROUP len=32 id=\"g1\"",
                 "  FLT_PUSH_LEVEL len=8",
-                "    FLT_GROUP len=32 id=\"g2\" name=\"LongGroupName\"",
+                "    FLT_GROUP len=32 id=\"g2\" longid=\"LongGroupName\"",
                 "    FLT_LONG_ID len=24 text=\"LongGroupName\"",
                 "    FLT_COMMENT len=40 text=\"first line\\nsecond \\\"quoted\\\" line\"",
                 "    FLT_PUSH_LEVEL len=8",
@@ -258,31 +374,243 @@ TEST(FltDumpTest, RandomDamageNeverReadsPastTheFile) {
 
 TEST(FltDumpTest, CommandExitStatuses) {
   ScopedWorkDir dir;
-  auto fltdump = [](const std::string& args) {
-    std::string command = std::string(ZORVEL_BIN_DIR) + "/fltdump " + args + " 2>/dev/null";
-    std::pair<int, std::string> run{-1, {}};
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      run.second.append(buffer, n);
-    int status = ::pclose(pipe);
-    run.first = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-  };
   writeBytes(join(soundRecords()), "sound.flt");
   std::vector<Bytes> records = soundRecords();
   records.push_back(rec(11, 8));
   writeBytes(join(records), "faulty.flt");
+  auto statusAndOutput = [](const std::string& args) {
+    DumpRun run = fltdump(args);
+    return std::make_pair(run.status, run.out);
+  };
 
-  EXPECT_EQ(fltdump("--check sound.flt"), std::make_pair(0, std::string()));
-  EXPECT_EQ(fltdump("--check faulty.flt"),
+  EXPECT_EQ(statusAndOutput("--check sound.flt"), std::make_pair(0, std::string()));
+  EXPECT_EQ(statusAndOutput("--check faulty.flt"),
             std::make_pair(1, "faulty.flt: offset " + std::to_string(join(soundRecords()).size()) +
                                   ": pop level without a matching push level\n"));
-  auto dump = fltdump("sound.flt");
-  EXPECT_EQ(dump.first, 0);
-  EXPECT_EQ(dump.second.rfind("FLT_HEADER len=280", 0), 0u) << dump.second;
-  EXPECT_EQ(fltdump("--check missing.flt").first, 2);
-  EXPECT_EQ(fltdump("").first, 2);
-  EXPECT_EQ(fltdump("--frobnicate sound.flt").first, 2);
+  DumpRun dump = fltdump("sound.flt");
+  EXPECT_EQ(dump.status, 0);
+  EXPECT_EQ(dump.out.rfind("FLT_HEADER len=280", 0), 0u) << dump.out;
+  EXPECT_EQ(fltdump("--check missing.flt").status, 2);
+  EXPECT_EQ(fltdump("").status, 2);
+  EXPECT_EQ(fltdump("--frobnicate sound.flt").status, 2);
+  EXPECT_EQ(fltdump("--json --summary sound.flt").status, 2);
+
+  // The summary carries the check's findings, and its status.
+  DumpRun summary = fltdump("--summary faulty.flt");
+  EXPECT_EQ(summary.status, 1);
+  EXPECT_NE(summary.out.find("check: 1 fault\n  faulty.flt: offset "), std::string::npos)
+      << summary.out;
+  EXPECT_NE(fltdump("--summary sound.flt").out.find("check: sound\n"), std::string::npos);
+}
+
+// Text, an empty file, a file of one odd record: one line saying what they are not, in
+// every mode. A header that is only damaged is still dumped up to the damage.
+TEST(FltDumpTest, FilesThatAreNoOpenFlightAreToldSo) {
+  ScopedWorkDir dir;
+  std::ofstream("notes.txt") << "Shopping list: eggs, flour, milk.\n";
+  writeBytes({}, "empty.flt");
+  writeBytes(join({rec(2, 32), header()}), "headless.flt");
+  for (const char* file : {"notes.txt", "empty.flt", "headless.flt"}) {
+    for (const char* mode : {"", "--check ", "--summary ", "--json ", "--vertices "}) {
+      SCOPED_TRACE(std::string(mode) + file);
+      DumpRun run = fltdump(mode + std::string(file), true);
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.out, "fltdump: " + std::string(file) + ": not an OpenFlight file\n");
+    }
+  }
+  Bytes cut = header();
+  cut.resize(100);
+  writeBytes(cut, "cut.flt");
+  DumpRun run = fltdump("cut.flt", true);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("cut.flt: offset 0: record length 280 of opcode 1 runs past the end"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(FltDumpTest, SummaryCountsEveryRecordAndSizesThePalettes) {
+  ScopedWorkDir dir;
+  const std::string path = writePaletteFile();
+  std::map<uint16_t, int64_t> counted;
+  const std::vector<uint16_t> opcodes = opcodesOf(path);
+  for (uint16_t opcode : opcodes) ++counted[opcode];
+
+  FltFileReader reader;
+  ASSERT_TRUE(reader.open(path));
+  const FltSummary s = summariseFltFile(reader);
+  EXPECT_EQ(s.records, static_cast<int64_t>(opcodes.size()));
+  EXPECT_EQ((std::map<uint16_t, int64_t>(s.kinds.begin(), s.kinds.end())), counted);
+  EXPECT_EQ(s.revision, 1540);
+  EXPECT_EQ(s.materials, 2);
+  EXPECT_EQ(s.colorsUsed, 3);  // slots 3 (twice), 5 and 7; the second face's alternate is off
+  EXPECT_EQ(s.vertices, 3);
+  ASSERT_TRUE(s.hasBounds);
+  EXPECT_EQ(std::vector<double>(s.min, s.min + 3), (std::vector<double>{-1.5, -3, -2}));
+  EXPECT_EQ(std::vector<double>(s.max, s.max + 3), (std::vector<double>{4, 9, 0.25}));
+  EXPECT_TRUE(s.faults.empty());
+
+  // The printed summary: its per-kind lines add up to its record line.
+  const std::string text = formatSummary(s, path);
+  std::istringstream lines(text);
+  std::string line;
+  int64_t total = -1, listed = 0;
+  while (std::getline(lines, line)) {
+    if (line.rfind("records ", 0) == 0) total = std::stoll(line.substr(8));
+    if (line.rfind("  FLT_", 0) == 0) listed += std::stoll(line.substr(line.rfind(' ') + 1));
+  }
+  EXPECT_EQ(total, static_cast<int64_t>(opcodes.size())) << text;
+  EXPECT_EQ(listed, total) << text;
+  EXPECT_TRUE(hasLinesInOrder(
+      text, {"revision 1540 (OpenFlight 15.4)", "  FLT_MATERIAL 2", "colors 3 used (no palette)",
+             "materials 2", "textures 1", "  0 \"stone.rgb\" 64x32",
+             "vertices 3: FLT_VERTEX_W_COLOR 1, FLT_VERTEX_W_NORMAL 1, "
+             "FLT_VERTEX_W_TEXTURE_AND_NORMAL 1",
+             "bounds (-1.5,-3,-2) to (4,9,0.25)", "check: sound"}));
+
+  // Without its attribute file the texture's size is not guessed.
+  std::remove("stone.rgb.attr");
+  ASSERT_TRUE(reader.open(path));
+  EXPECT_NE(formatSummary(summariseFltFile(reader), path).find("  0 \"stone.rgb\" size unknown\n"),
+            std::string::npos);
+}
+
+TEST(FltDumpTest, VerticesFollowTheTreeOnlyWhenAsked) {
+  ScopedWorkDir dir;
+  const std::string path = writePaletteFile();
+  const std::string tree = dumpOf(path);
+  EXPECT_EQ(tree.find("FLT_VERTEX_W"), std::string::npos) << tree;
+  EXPECT_NE(tree.find("points=(-1.5,2,1e-07),(4,-3,0.25),(0,9,-2)"), std::string::npos) << tree;
+
+  const std::string full = dumpOf(path, {true});
+  ASSERT_EQ(full.rfind(tree, 0), 0u) << full;
+  std::istringstream rest(full.substr(tree.size()));
+  std::vector<std::string> after;
+  for (std::string line; std::getline(rest, line);) after.push_back(line);
+  ASSERT_EQ(after.size(), 3u) << full;
+  EXPECT_EQ(after[0],
+            "FLT_VERTEX_W_TEXTURE_AND_NORMAL len=64 offset=8 at=(-1.5,2,1e-07) "
+            "normal=(0,0.6,0.8) uv=(0.6,0.33333334)");
+  EXPECT_EQ(after[1], "FLT_VERTEX_W_COLOR len=40 offset=72 at=(4,-3,0.25) color=996 rgba=FFFFFFFF");
+  EXPECT_EQ(after[2].rfind("FLT_VERTEX_W_NORMAL len=56 offset=112 at=(0,9,-2)", 0), 0u);
+}
+
+// Face flags and light modes by name beside the number; unnamed bits stay visible.
+TEST(FltDumpTest, FaceFlagsAndLightModesByName) {
+  ScopedWorkDir dir;
+  const std::string tree = dumpOf(writePaletteFile());
+  EXPECT_NE(tree.find(" flags=0x80000000(terrain) color=511 altcolor=640 light=2(lit face color)"),
+            std::string::npos)
+      << tree;
+  EXPECT_NE(tree.find(" flags=0x24000001(no-alt-color,hidden,0x00000001) color=385"),
+            std::string::npos)
+      << tree;
+  EXPECT_NE(tree.find("FLT_MATERIAL len=88 index=1 matname=\"\" diffuse=(0,0.6,0) alpha=1"),
+            std::string::npos)
+      << tree;
+}
+
+// Every printed float or double reads back to the value stored, in the fewest digits.
+TEST(FltDumpTest, NumbersAreShortestAndReadBackExactly) {
+  EXPECT_EQ(shortestNumber(0.6f), "0.6");
+  EXPECT_EQ(shortestNumber(static_cast<double>(0.6f)), "0.6000000238418579");
+  EXPECT_EQ(shortestNumber(100000.0), "100000");
+  EXPECT_EQ(shortestNumber(-2.5e-9), "-2.5e-09");
+  EXPECT_EQ(shortestNumber(1e300), "1e+300");
+  std::mt19937 random(99);
+  for (int i = 0; i < 20000; ++i) {
+    uint32_t fbits = random();
+    uint64_t dbits = uint64_t{random()} << 32 | random();
+    float f;
+    double d;
+    std::memcpy(&f, &fbits, sizeof f);
+    std::memcpy(&d, &dbits, sizeof d);
+    if (!std::isfinite(f) || !std::isfinite(d)) continue;
+    const std::string ft = shortestNumber(f), dt = shortestNumber(d);
+    ASSERT_EQ(std::strtof(ft.c_str(), nullptr), f) << ft;
+    ASSERT_EQ(std::strtod(dt.c_str(), nullptr), d) << dt;
+    // One digit fewer would not do (for values that have a digit to spare).
+    if (ft.find('e') == std::string::npos && ft.find('.') != std::string::npos &&
+        ft.back() != '.') {
+      const std::string shorter = ft.substr(0, ft.size() - 1);
+      ASSERT_NE(std::strtof(shorter.c_str(), nullptr), f) << ft;
+    }
+  }
+}
+
+TEST(FltDumpTest, JsonHoldsEveryRecordInFileOrderWithTheTextFields) {
+  ScopedWorkDir dir;
+  // The reader these checks rest on refuses what is not JSON.
+  for (const char* bad : {"[1,]", "{a:1}", "[\"a\nb\"]", "[01]", "[1] x", "[\"\\q\"]", "[1.]"}) {
+    Json ignored;
+    EXPECT_FALSE(JsonReader().read(bad, ignored)) << bad;
+  }
+
+  std::vector<Bytes> records = paletteRecords();
+  records.insert(records.begin() + 10, rec(31, 40, {'a', '"', '\n', 0xE9, '\\', 'z'}));
+  const std::string path = writeBytes(join(records), "palettes.flt");
+  const std::vector<uint16_t> opcodes = opcodesOf(path);
+
+  DumpRun run = fltdump("--json " + path);
+  ASSERT_EQ(run.status, 0);
+  Json all;
+  JsonReader reader;
+  ASSERT_TRUE(reader.read(run.out, all)) << reader.error() << "\n" << run.out;
+  ASSERT_EQ(all.kind, Json::Kind::kArray);
+  ASSERT_EQ(all.items.size(), opcodes.size());
+
+  // The text dump's lines, vertices included, one per record in the same order.
+  std::vector<std::string> lines;
+  {
+    std::istringstream text(dumpOf(path, {true}));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+  }
+  std::vector<std::string> vertexLines;
+  for (const std::string& l : lines)
+    if (l.rfind("FLT_VERTEX_W", 0) == 0) vertexLines.push_back(l);
+  size_t nextLine = 0, nextVertex = 0;
+  for (size_t i = 0; i < opcodes.size(); ++i) {
+    SCOPED_TRACE("record " + std::to_string(i));
+    const Json& r = all.items[i];
+    ASSERT_EQ(r.kind, Json::Kind::kObject);
+    ASSERT_GE(r.members.size(), 4u);
+    EXPECT_EQ(r.members[0].first, "opcode");
+    EXPECT_EQ(r.members[0].second.number(), opcodes[i]);
+    EXPECT_EQ(r.members[1].first, "name");
+    EXPECT_EQ(r.members[2].first, "length");
+    EXPECT_EQ(r.members[3].first, "depth");
+    const bool vertex = opcodes[i] >= 68 && opcodes[i] <= 71;
+    const std::string& line = vertex ? vertexLines.at(nextVertex++) : lines.at(nextLine++);
+    // Same name, same length, same indent, and the fields under the same keys.
+    std::string expected(static_cast<size_t>(r.member("depth")->number()) * 2, ' ');
+    expected += r.member("name")->text + " len=" + r.member("length")->text;
+    ASSERT_EQ(line.rfind(expected + (r.members.size() > 4 ? " " : ""), 0), 0u) << line;
+    for (size_t m = 4; m < r.members.size(); ++m)
+      EXPECT_NE(line.find(" " + r.members[m].first + "="), std::string::npos)
+          << r.members[m].first << " missing from: " << line;
+  }
+
+  // Values keep their types and whole texts.
+  const Json& comment = all.items[10];
+  EXPECT_EQ(comment.member("text")->text, std::string("a\"\n\xE9\\z"));
+  const Json& face = all.items[12];
+  ASSERT_EQ(face.member("name")->text, "FLT_FACE");
+  EXPECT_EQ(face.member("flags")->member("value")->number(), 0x80000000u);
+  ASSERT_EQ(face.member("flags")->member("names")->items.size(), 1u);
+  EXPECT_EQ(face.member("flags")->member("names")->items[0].text, "terrain");
+  EXPECT_EQ(face.member("light")->member("name")->text, "lit face color");
+  const Json& lit = all.items[5];
+  EXPECT_EQ(std::strtof(lit.member("uv")->items[1].text.c_str(), nullptr), 1.0f / 3);
+  EXPECT_EQ(lit.member("at")->items[2].number(), 1e-7);
+  const Json& list = all.items[14];
+  ASSERT_EQ(list.member("points")->items.size(), 3u);
+  EXPECT_EQ(list.member("points")->items[1].items[0].number(), 4.0);
+
+  // Cut short: the records before the damage, still one valid array, and exit 1.
+  Bytes cut = join(records);
+  cut.resize(cut.size() - 12);
+  run = fltdump("--json " + writeBytes(cut, "cut.flt"));
+  EXPECT_EQ(run.status, 1);
+  Json before;
+  ASSERT_TRUE(JsonReader().read(run.out, before)) << run.out;
+  EXPECT_EQ(before.items.size(), opcodes.size() - 2);
 }

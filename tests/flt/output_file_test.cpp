@@ -108,9 +108,9 @@ TEST(OutputFileTest, PalettesFollowTheHeaderInTheirOrderAndForm) {
       for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(be32(records[2 + i], 4), i);
     }
     std::string text = dumpOf("t.flt");
-    EXPECT_NE(
-        text.find(version < 1500 ? " used=0,1,2\n" : "index=2 name=\"brick\" diffuse=(0.75,0,0)"),
-        std::string::npos)
+    EXPECT_NE(text.find(version < 1500 ? " used=0,1,2\n"
+                                       : "index=2 matname=\"brick\" diffuse=(0.75,0,0)"),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find("pattern=1 at=(0,256) file=\"stone.rgb\""), std::string::npos) << text;
   }
