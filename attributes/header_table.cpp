@@ -1,32 +1,17 @@
 #include "attributes/attr_tables.h"
 #include "flt/header.h"
+#include "plugin/option_lists.h"
 
 namespace {
 
 using T = AttrType;
 using E = AttrEncoding;
 
-constexpr AttrEnumEntry kVersionEnum[] = {
-    {11, "OpenFlight 11"},       {12, "OpenFlight 12"},     {14, "OpenFlight 14"},
-    {1420, "OpenFlight 14.2"},   {1500, "OpenFlight 15.0"}, {1510, "OpenFlight 15.1"},
-    {1520, "OpenFlight 15.2"},   {1540, "OpenFlight 15.4"}, {1550, "OpenFlight 15.5"},
-    {1551, "OpenFlight 15.5.1"}, {1560, "OpenFlight 15.6"}, {0, nullptr},
-};
-
-constexpr AttrEnumEntry kUnitsEnum[] = {
-    {0, "Meters"}, {1, "Kilometers"},     {4, "Feet"},
-    {5, "Inches"}, {8, "Nautical Miles"}, {0, nullptr},
-};
-
-constexpr AttrEnumEntry kProjectionEnum[] = {
-    {0, "Flat Earth"}, {1, "Trapezoidal"}, {2, "Round Earth"}, {3, "Lambert Conic"},
-    {4, "UTM"},        {5, "Geodetic"},    {6, "Geocentric"},  {0, nullptr},
-};
-
-constexpr AttrEnumEntry kEllipsoidEnum[] = {
-    {0, "WGS 1984"},    {1, "WGS 1972"}, {2, "Bessel"},
-    {3, "Clarke 1866"}, {4, "NAD 1927"}, {0, nullptr},
-};
+// The dialog lists the same entries; one table serves both.
+constexpr const AttrEnumEntry* kVersionEnum = kVersionEntries;
+constexpr const AttrEnumEntry* kUnitsEnum = kUnitsEntries;
+constexpr const AttrEnumEntry* kProjectionEnum = kProjectionEntries;
+constexpr const AttrEnumEntry* kEllipsoidEnum = kEllipsoidEntries;
 
 }  // namespace
 

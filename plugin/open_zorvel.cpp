@@ -80,15 +80,10 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   SceneNode* root = host_->rootNode();
   readHeaderNode(root);
 
-  bool dialogRan = false;
   if (!suppressPrompts && dialog_ && ei_) {
     int answer = dialog_(*this, *ei_);
     if (answer == 0) return 1;  // cancelled: nothing written, not a failure
-    if (answer != 1) {
-      ei_->usageError("the options dialog refused the values it was given");
-      return 0;
-    }
-    dialogRan = true;
+    if (answer != 1) return 0;  // the dialog's view has said why
   }
 
   traversal_.countScene(root);
@@ -96,8 +91,10 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
     if (ei_) ei_->error(file_.error());
     return 0;
   }
-  // Without the dialog only the format revision, given to open, reaches the header.
-  if (dialogRan) optionsToHeader(options_, *file_.components().header);
+  // Without the dialog the header takes the options as the header node left
+  // them, which is what an untouched dialog would have stored but for its raise
+  // of old versions: dropping them would lose the scene's location.
+  optionsToHeader(options_, *file_.components().header);
 
   host_->progressStart(getString(kIdsProgressTitle), true, noProgressWork, nullptr);
   progressStarted_ = true;
