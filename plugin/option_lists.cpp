@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 namespace {
 
@@ -109,23 +110,44 @@ OptionListMatch matchOptionListText(OptionList list, const std::string& text) {
   return match;
 }
 
+namespace {
+
+// Prints `words` after `lead` (of `indent` columns), breaking lines between
+// words at `width`; the lines after the first start with `indent` spaces.
+void printWrapped(std::ostream& out, std::string line, const std::vector<std::string>& words,
+                  size_t indent, size_t width) {
+  for (const std::string& word : words) {
+    const bool fresh = line.size() == indent;
+    if (!fresh && line.size() + 1 + word.size() > width) {
+      out << line << '\n';
+      line.assign(indent, ' ');
+    }
+    line += (line.size() == indent ? "" : " ") + word;
+  }
+  out << line << '\n';
+}
+
+std::vector<std::string> wordsOf(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+}  // namespace
+
 void printOptionListTexts(std::ostream& out, size_t width) {
-  out << "Accepted texts of the list fields: an entry in any case, with _ for a space,\n"
-         "or a prefix that fits only one entry.\n";
+  printWrapped(out, "",
+               wordsOf("Accepted texts of the list fields: an entry in any case, with _ for a "
+                       "space, or a prefix that fits only one entry; a version also without \"" +
+                       std::string(kVersionPrefix) + "\" (15.4)."),
+               0, width);
   const size_t indent = 14;
   for (OptionList list : kOptionLists) {
-    std::string line = std::string("  ") + optionListName(list) + ":";
-    line.resize(indent, ' ');
-    const std::vector<std::string> texts = optionListTexts(list);
-    for (size_t i = 0; i < texts.size(); ++i) {
-      const std::string item = texts[i] + (i + 1 < texts.size() ? "," : "");
-      if (line.size() > indent && line.size() + 1 + item.size() > width) {
-        out << line << '\n';
-        line.assign(indent, ' ');
-      }
-      line += (line.size() > indent ? " " : "") + item;
-    }
-    out << line << '\n';
+    std::string lead = std::string("  ") + optionListName(list) + ":";
+    lead.resize(indent, ' ');
+    std::vector<std::string> items = optionListTexts(list);
+    for (size_t i = 0; i + 1 < items.size(); ++i) items[i] += ",";
+    printWrapped(out, lead, items, indent, width);
   }
-  out << "  (a version also without \"" << kVersionPrefix << "\": 15.4)\n";
 }

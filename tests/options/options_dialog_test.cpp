@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -282,6 +283,71 @@ TEST_F(OptionsDialogTest, TerminalFormSkipsDisabledFieldsAndEndOfInputCancels) {
   EXPECT_NE(output.find("Lambert Upper [45~ 0' 0.00\" N] (disabled"), std::string::npos) << output;
   EXPECT_NE(output.find("(end of input: cancelled)"), std::string::npos);
   EXPECT_EQ(stored(options_), "1540 0 0 0 0 0 45 33 111");
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(OptionsDialogTest, TerminalFormKeepsTheOldValueAfterARefusedAnswerAndSaysWhatItTakes) {
+  const std::string output = terminal(
+      "\n"               // version kept
+      "lambert\n"        // projection by its start
+      "wgs\nwgs_1972\n"  // ellipsoid: ambiguous, then whole
+      "\n"               // units kept
+      "95\n\n"           // origin latitude refused when left: Enter keeps the old one
+      "\n\n"             // origin longitude, Lambert upper
+      "-95\n\n"          // Lambert lower likewise
+      "maybe\nn\n\n\n"   // copy textures: not an answer, then off; the two others kept
+      "x\n\n",           // not an answer, then OK
+      DialogResult::kOk);
+  EXPECT_EQ(occurrences(output, "Origin Latitude [0~ 0' 0.00\" N]: "), 2u) << output;
+  EXPECT_EQ(occurrences(output, "Lambert Lower [33~ 0' 0.00\" N]: "), 2u) << output;
+  EXPECT_EQ(output.find("95~"), std::string::npos) << output;
+  EXPECT_EQ(occurrences(output, "*** Bad Latitude Range ***"), 2u);
+  EXPECT_NE(output.find("\"wgs\" fits several entries (WGS 1972, WGS 1984)"), std::string::npos);
+  EXPECT_NE(output.find("Answer y or yes, n or no; Enter keeps yes."), std::string::npos);
+  EXPECT_NE(output.find("Answer o (OK), c (Cancel) or e (Edit again); Enter is OK."),
+            std::string::npos);
+  EXPECT_EQ(stored(options_), "1540 3 1 0 0 0 45 33 011");
+}
+
+// The numbered entries the form printed, list by list, read back from its lines.
+std::vector<Texts> printedChoices(const std::string& output, size_t width) {
+  std::vector<Texts> lists;
+  std::istringstream lines(output);
+  const std::regex item(R"(  (\d+)\) (.+?)(?=  \d+\) |$))");
+  for (std::string line; std::getline(lines, line);) {
+    // A prompt is not followed by a newline here, as the input is not echoed.
+    size_t start = line.find("  1) ");
+    if (start != std::string::npos) {
+      lists.emplace_back();
+      line = line.substr(start);
+    } else if (!std::regex_search(line, std::regex(R"(^  \d+\) )"))) {
+      continue;
+    }
+    EXPECT_LE(line.size(), width) << line;
+    for (std::sregex_iterator m(line.begin(), line.end(), item), end; m != end; ++m) {
+      EXPECT_EQ(std::stoul((*m)[1]), lists.back().size() + 1) << line;
+      lists.back().push_back((*m)[2]);
+    }
+  }
+  return lists;
+}
+
+TEST_F(OptionsDialogTest, TerminalFormFitsChoicesToTheWidthWithoutSplittingOne) {
+  const std::vector<Texts> expected = {
+      optionListTexts(OptionList::kVersion), optionListTexts(OptionList::kProjection),
+      optionListTexts(OptionList::kEllipsoid), optionListTexts(OptionList::kUnits)};
+  for (size_t width : {40u, 80u}) {
+    const std::string output = terminal(std::string(12, '\n'), DialogResult::kOk, width);
+    EXPECT_EQ(printedChoices(output, width), expected) << output;
+    // Several entries share a line where they fit.
+    const size_t lines = occurrences(output, "\n  ");
+    EXPECT_LT(lines, 20u) << output;
+  }
 }
 
 }  // namespace
