@@ -96,7 +96,6 @@ OptionsDialog::OptionsDialog(ExportOptions& options, OptionsView& view) : view_(
 }
 
 OptionListMatch OptionsDialog::matchListEntry(int id, const std::string& text) const {
-  (void)listIndex(id);
   return matchOptionListText(listOf(id), text);
 }
 

@@ -166,6 +166,23 @@ TEST_F(OpenZorvelTest, HeaderNodeSetsTheOptionsAndTheDialogSeesThem) {
     EXPECT_EQ(out.header.upperLambertLat, 45.0);  // the default: the node leaves it
   }
   EXPECT_EQ(exporter_.options().units, 4);
+  EXPECT_TRUE(ei_.warnings.empty());
+
+  // Beyond what the dialog takes: written, but not in silence.
+  MemoryScene far;
+  far.addNode("FLT_HEADER")
+      .setObject(makeHelperObject())
+      .addProperty("FltOriginLat", "95")
+      .addProperty("FltOriginLon", "-190.5");
+  TestHost farHost(far);
+  ASSERT_EQ(exportTo("far.flt", true, &farHost), 1);
+  EXPECT_EQ(readBackFlt(path_).header.originLat, 95.0);
+  EXPECT_EQ(ei_.warnings,
+            (Tokens{"the FLT_HEADER node's origin latitude 95 lies beyond +/- 90 degrees; "
+                    "written as it is",
+                    "the FLT_HEADER node's origin longitude -190.5 lies beyond +/- 180 degrees; "
+                    "written as it is"}));
+  ei_.warnings.clear();
 
   int shown = 0;
   exporter_.setOptionsDialog([&](OpenZorvel& z, ExportInterface&) {
