@@ -1,16 +1,17 @@
 #include "attributes/attr_tables.h"
 #include "flt/header.h"
-#include "flt/header_names.h"
+#include "plugin/option_lists.h"
 
 namespace {
 
 using T = AttrType;
 using E = AttrEncoding;
 
-constexpr const AttrEnumEntry* kVersionEnum = kFltRevisionNames<AttrEnumEntry>;
-constexpr const AttrEnumEntry* kUnitsEnum = kFltUnitNames<AttrEnumEntry>;
-constexpr const AttrEnumEntry* kProjectionEnum = kFltProjectionNames<AttrEnumEntry>;
-constexpr const AttrEnumEntry* kEllipsoidEnum = kFltEllipsoidNames<AttrEnumEntry>;
+// The dialog lists the same entries; one table serves both.
+constexpr const AttrEnumEntry* kVersionEnum = kVersionEntries;
+constexpr const AttrEnumEntry* kUnitsEnum = kUnitsEntries;
+constexpr const AttrEnumEntry* kProjectionEnum = kProjectionEntries;
+constexpr const AttrEnumEntry* kEllipsoidEnum = kEllipsoidEntries;
 
 }  // namespace
 

@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <vector>
 
 #include "host/output_path.h"
+#include "plugin/option_lists.h"
 #include "host/scene_loader.h"
 
 namespace {
@@ -129,6 +131,9 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
   CLI::App app(kDescription, "zorvel");
   app.formatter(std::make_shared<UsageFirstFormatter>());
   app.get_formatter()->column_width(34);
+  std::ostringstream lists;
+  printOptionListTexts(lists);
+  app.footer(lists.str());
 
   std::vector<std::string> files;
   app.add_option("FILES", files, "INPUT OUTPUT, or the inputs with -o DIR")->required();
@@ -147,9 +152,9 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
   std::map<std::string, std::string> texts;
   const std::pair<const char*, const char*> kTextFields[] = {
       {"--format", "OpenFlight version: 15.4 or \"OpenFlight 15.4\""},
-      {"--projection", "projection, as the dialog lists it"},
-      {"--ellipsoid", "earth ellipsoid, as the dialog lists it"},
-      {"--units", "database units, as the dialog lists them"},
+      {"--projection", "projection (texts below)"},
+      {"--ellipsoid", "earth ellipsoid (texts below)"},
+      {"--units", "database units (texts below)"},
       {"--origin-lat", "origin latitude, as typed into the dialog"},
       {"--origin-lon", "origin longitude, as typed into the dialog"},
       {"--lambert-upper", "upper Lambert parallel"},

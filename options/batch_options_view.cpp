@@ -49,49 +49,72 @@ std::string joined(const std::vector<std::string>& items) {
 }  // namespace
 
 void BatchOptionsView::showMessage(const MessageDialog& message) {
-  messageShown_ = true;
-  for (const std::string& line : message.lines) errors_ << line << '\n';
+  message_ = message.lines;
 }
 
-bool BatchOptionsView::refuse(int id, const std::string& why) {
-  errors_ << findDialogControl(id)->name << ": " << why << '\n';
-  return false;
+std::string BatchOptionsView::takeMessage() {
+  // The first line is the message's heading, the rest one sentence.
+  std::string text;
+  for (size_t i = 0; i < message_.size(); ++i)
+    text += (i == 0 ? "" : i == 1 ? ": " : " ") + message_[i];
+  message_.clear();
+  return text;
 }
 
-bool BatchOptionsView::typeInto(OptionsDialog& dialog, int id) {
-  if (const auto* text = textFor(values_, id); text && *text) {
-    if (id >= kVersionList && id <= kUnitsList) {
-      if (!dialog.moveFocus(id)) return false;
-      const std::string* entry = dialog.findListEntry(id, **text);
-      if (!entry)
-        return refuse(id, "no entry \"" + **text + "\" (the list offers " +
-                              joined(dialog.listItems(id)) + ")");
-      return dialog.selectListItem(id, *entry);
-    }
-    if (!dialog.enabled(id))
-      return refuse(id, "the field is disabled; it takes a value only under the projection \"" +
-                            std::string(OptionsDialog::kLambertConic) + "\"");
-    return dialog.typeText(id, **text) && dialog.pressTab();
+void BatchOptionsView::fault(int id, const std::string& why) {
+  failed_ = true;
+  errors_(std::string(findDialogControl(id)->name) + ": " + why);
+}
+
+void BatchOptionsView::typeInto(OptionsDialog& dialog, int id) {
+  if (const auto* tick = tickFor(values_, id); tick && *tick) {
+    if (!dialog.setChecked(id, **tick)) fault(id, "the check box cannot be reached");
+    return;
   }
-  if (const auto* tick = tickFor(values_, id); tick && *tick) return dialog.setChecked(id, **tick);
-  return true;
+  const auto* given = textFor(values_, id);
+  if (!given || !*given) return;
+  const std::string& text = **given;
+  if (id >= kVersionList && id <= kUnitsList) {
+    const OptionListMatch match = dialog.matchListEntry(id, text);
+    if (!match.entry.empty()) {
+      if (!dialog.selectListItem(id, match.entry)) fault(id, "the list cannot be reached");
+    } else if (!match.candidates.empty()) {
+      fault(id, "\"" + text + "\" fits several entries: " + joined(match.candidates));
+    } else {
+      fault(id, "no entry \"" + text + "\" (the list offers " + joined(dialog.listItems(id)) + ")");
+    }
+    return;
+  }
+  if (!dialog.enabled(id)) {
+    fault(id, "the field is disabled; it takes a value only under the projection \"" +
+                  std::string(OptionsDialog::kLambertConic) + "\"");
+    return;
+  }
+  if (!dialog.typeText(id, text)) {
+    fault(id, "the field cannot be reached");
+    return;
+  }
+  dialog.pressTab();
+  if (const std::string why = takeMessage(); !why.empty()) {
+    fault(id, "\"" + text + "\": " + why);
+    dialog.revertEdit(id);
+  }
 }
 
 DialogResult BatchOptionsView::runModal(OptionsDialog& dialog) {
-  messageShown_ = false;
+  failed_ = false;
+  message_.clear();
   for (size_t i = 0; i < kDialogControlCount; ++i) {
     const DialogControl& control = kDialogControls[i];
-    if (control.id == kNoControl || !isTabStop(control)) continue;
-    if (!typeInto(dialog, control.id) || messageShown_) return fail(dialog);
+    if (control.id != kNoControl && isTabStop(control)) typeInto(dialog, control.id);
   }
-  if (!dialog.pressOk() || messageShown_) return fail(dialog);
-  return DialogResult::kOk;
-}
-
-DialogResult BatchOptionsView::fail(OptionsDialog& dialog) {
-  // A message names the fault but not the field; the focus went back to it.
-  if (messageShown_)
-    errors_ << "(in the field " << findDialogControl(dialog.focus())->name << ")\n";
+  // OK checks the fields together; after a refused one that would judge values
+  // nobody gave.
+  if (!failed_ && !dialog.pressOk()) {
+    const std::string why = takeMessage();
+    fault(dialog.focus(), why.empty() ? "OK was refused" : why);
+  }
+  if (!failed_) return DialogResult::kOk;
   dialog.pressCancel();
   return DialogResult::kBadUsage;
 }

@@ -1,29 +1,35 @@
 #pragma once
 // Answers the options dialog without a user: types the given values into the
 // controls in tab order, leaving each edit after typing so its check runs, and
-// presses OK. Any message dialog, or a value the form will not take, ends the
-// run as bad usage with the reason on the error stream.
+// presses OK. Every value the form refuses, or a message it shows, is reported
+// (each on one line, naming its field) and the run ends as bad usage; a refused
+// value is undone so that the fields after it are still tried.
 
-#include <ostream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "options/options_view.h"
 #include "plugin/export_interface.h"
 
 class BatchOptionsView : public OptionsView {
  public:
-  BatchOptionsView(const DialogFieldValues& values, std::ostream& errors)
-      : values_(values), errors_(errors) {}
+  using ErrorSink = std::function<void(const std::string&)>;
+
+  BatchOptionsView(const DialogFieldValues& values, ErrorSink errors)
+      : values_(values), errors_(std::move(errors)) {}
 
   DialogResult runModal(OptionsDialog& dialog) override;
   void showMessage(const MessageDialog& message) override;
 
  private:
-  bool typeInto(OptionsDialog& dialog, int id);
-  bool refuse(int id, const std::string& why);
-  DialogResult fail(OptionsDialog& dialog);
+  void typeInto(OptionsDialog& dialog, int id);
+  void fault(int id, const std::string& why);
+  // The message shown since the last call, on one line; empty when none was.
+  std::string takeMessage();
 
   const DialogFieldValues& values_;
-  std::ostream& errors_;
-  bool messageShown_ = false;
+  ErrorSink errors_;
+  std::vector<std::string> message_;
+  bool failed_ = false;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cctype>
 
 #include "attributes/attr_registry.h"
 #include "flt/header.h"
@@ -24,21 +23,6 @@ bool isLatitudeEdit(int id) {
   return isEdit(id) && id != kOriginLonEdit;
 }
 
-// A sorted drop-down list orders its entries without regard to case.
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string formatCoordinate(int id, double value) {
   GeoCoordinate c;
   c.setDecimalDegrees(value);
@@ -58,7 +42,11 @@ std::string firstLine(const std::string& text, size_t limit) {
 
 }  // namespace
 
-const AttrEnumEntry* OptionsDialog::listEnumeration(int id) {
+OptionList OptionsDialog::listOf(int id) {
+  return kOptionLists[listIndex(id)];
+}
+
+const OptionListEntry* OptionsDialog::listEnumeration(int id) {
   const AttrDescriptor* row =
       findAttribute(findAttrTableSet(FltHeader::kOpcode), kListKeys[listIndex(id)]);
   return row ? row->enumeration : nullptr;
@@ -91,12 +79,7 @@ OptionsDialog::OptionsDialog(ExportOptions& options, OptionsView& view) : view_(
 
   const int32_t values[] = {options.version, options.projection, options.ellipsoid, options.units};
   for (size_t i = 0; i < lists_.size(); ++i) {
-    const AttrEnumEntry* entry = listEnumeration(kListIds[i]);
-    for (; entry && entry->name; ++entry) {
-      if (kListIds[i] == kVersionList && entry->value < kFirstListedVersion) continue;
-      lists_[i].items.emplace_back(entry->name);
-    }
-    std::stable_sort(lists_[i].items.begin(), lists_[i].items.end(), lessIgnoringCase);
+    lists_[i].items = optionListTexts(listOf(kListIds[i]));
     const char* name = enumNameOf(listEnumeration(kListIds[i]), values[i]);
     const auto& items = lists_[i].items;
     if (name && std::find(items.begin(), items.end(), name) != items.end())
@@ -106,25 +89,14 @@ OptionsDialog::OptionsDialog(ExportOptions& options, OptionsView& view) : view_(
   const double coordinates[] = {options.originLatitude, options.originLongitude,
                                 options.upperLambertLatitude, options.lowerLambertLatitude};
   for (size_t i = 0; i < edits_.size(); ++i)
-    edits_[i].text = formatCoordinate(kEditIds[i], coordinates[i]);
+    edits_[i].text = edits_[i].accepted = formatCoordinate(kEditIds[i], coordinates[i]);
 
   linkTarget_ = kWebAddress;
   updateLambertEnabled();
 }
 
-const std::string* OptionsDialog::findListEntry(int id, const std::string& text) const {
-  const std::vector<std::string>& items = list(id).items;
-  for (const std::string& item : items)
-    if (item == text) return &item;
-  const std::string* match = nullptr;
-  for (const std::string& item : items) {
-    if (equalIgnoringCase(item, text) ||
-        (id == kVersionList && equalIgnoringCase(item, "OpenFlight " + text))) {
-      if (match) return nullptr;
-      match = &item;
-    }
-  }
-  return match;
+OptionListMatch OptionsDialog::matchListEntry(int id, const std::string& text) const {
+  return matchOptionListText(listOf(id), text);
 }
 
 bool OptionsDialog::enabled(int id) const {
@@ -167,6 +139,7 @@ bool OptionsDialog::leaveEdit(int id) {
     refuse(latitude ? kBadLatitudeRange : kBadLongitudeRange, id);
     return false;
   }
+  edits_[editIndex(id)].accepted = edit(id).text;
   return true;
 }
 
@@ -209,6 +182,12 @@ bool OptionsDialog::typeText(int id, const std::string& text) {
   e.modified = true;
   view_.controlChanged(id);
   return true;
+}
+
+void OptionsDialog::revertEdit(int id) {
+  Edit& e = edits_[editIndex(id)];
+  if (e.text == e.accepted && !e.modified) return;
+  setEditText(id, e.accepted);
 }
 
 bool OptionsDialog::setChecked(int id, bool on) {

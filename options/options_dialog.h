@@ -10,8 +10,8 @@
 
 #include "options/dialog_controls.h"
 #include "options/options_view.h"
+#include "plugin/option_lists.h"
 
-struct AttrEnumEntry;
 struct ExportOptions;
 
 class OptionsDialog {
@@ -19,7 +19,7 @@ class OptionsDialog {
   // Older versions are raised to this one when the dialog opens.
   static constexpr int32_t kMinimumVersion = 1520;
   // The version list offers no entry below this one.
-  static constexpr int32_t kFirstListedVersion = 1420;
+  static constexpr int32_t kFirstListedVersion = ::kFirstListedVersion;
   static constexpr const char* kLambertConic = "Lambert Conic";
   // The Lambert check on OK reads at most this much of each edit's first line.
   static constexpr size_t kLambertTextLimit = 64;
@@ -41,9 +41,8 @@ class OptionsDialog {
   int focus() const { return focus_; }
   const std::string& linkTarget() const { return linkTarget_; }
   bool closed() const { return closed_; }
-  // The entry that typing `text` into list `id` lands on: the exact text, else
-  // the one entry equal to it but for case; versions also as "15.4". Null if none.
-  const std::string* findListEntry(int id, const std::string& text) const;
+  // The entry `text` names in list `id` (matchOptionListText), or the candidates.
+  OptionListMatch matchListEntry(int id, const std::string& text) const;
   DialogResult result() const { return result_; }
 
   // What a user does. Each action first moves the focus to its control, which
@@ -56,6 +55,9 @@ class OptionsDialog {
   bool selectListItem(int id, const std::string& text);
   // Replaces the edit's whole text, as typing over a selection does.
   bool typeText(int id, const std::string& text);
+  // Puts back the edit's text from before the typing that its check refused (or
+  // that is still unchecked), as undo does; nothing is checked.
+  void revertEdit(int id);
   bool setChecked(int id, bool on);
   // True when the dialog closed with OK; otherwise a message was shown and the
   // focus went back to the field at fault.
@@ -66,7 +68,8 @@ class OptionsDialog {
   void apply(ExportOptions& options) const;
 
   // The enumeration behind a list (from the header attribute table).
-  static const AttrEnumEntry* listEnumeration(int id);
+  static const OptionListEntry* listEnumeration(int id);
+  static OptionList listOf(int id);
 
  private:
   struct List {
@@ -75,6 +78,7 @@ class OptionsDialog {
   };
   struct Edit {
     std::string text;
+    std::string accepted;   // the text before the typing not yet checked or refused
     bool modified = false;  // typed into since the text was last set
     bool enabled = true;
   };

@@ -10,7 +10,8 @@ enum class DialogResult {
   kCancel = 0,
   kOk = 1,
   // The dialog could not be answered: a message dialog in batch, a value the
-  // form does not offer, or no display for the window. The host exits with 2.
+  // form does not offer, or no display for the window. The view has told the
+  // export interface why (usageError); the host exits with 2.
   kBadUsage = 2,
 };
 

@@ -1,11 +1,13 @@
 #include "plugin/open_zorvel.h"
 
+#include <cstdio>
 #include <cstring>
 #include <exception>
 
 #include "attributes/apply_attributes.h"
 #include "flt/header.h"
 #include "flt/opcodes.h"
+#include "options/geo_coordinate.h"
 #include "options/run_options_dialog.h"
 #include "plugin/bitmap.h"
 #include "plugin/export_interface.h"
@@ -27,6 +29,28 @@ SceneNode* findHeaderNode(SceneNode* node, const char* headerName) {
   for (int i = 0; i < node->childCount(); ++i)
     if (SceneNode* found = findHeaderNode(node->child(i), headerName)) return found;
   return nullptr;
+}
+
+std::string degreesText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// The dialog refuses coordinates beyond the poles or the date line; without it
+// they reach the header as the node gave them, so the user hears of them.
+void warnOutOfRange(const ExportOptions& options, ExportInterface& ei) {
+  const std::pair<const char*, double> latitudes[] = {
+      {"origin latitude", options.originLatitude},
+      {"upper Lambert latitude", options.upperLambertLatitude},
+      {"lower Lambert latitude", options.lowerLambertLatitude}};
+  for (const auto& [name, value] : latitudes)
+    if (!GeoCoordinate::latitudeInRange(value))
+      ei.warning(std::string("the FLT_HEADER node's ") + name + " " + degreesText(value) +
+                 " lies beyond +/- 90 degrees; written as it is");
+  if (!GeoCoordinate::longitudeInRange(options.originLongitude))
+    ei.warning("the FLT_HEADER node's origin longitude " + degreesText(options.originLongitude) +
+               " lies beyond +/- 180 degrees; written as it is");
 }
 
 }  // namespace
@@ -80,15 +104,12 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   SceneNode* root = host_->rootNode();
   readHeaderNode(root);
 
-  bool dialogRan = false;
   if (!suppressPrompts && dialog_ && ei_) {
     int answer = dialog_(*this, *ei_);
     if (answer == 0) return 1;  // cancelled: nothing written, not a failure
-    if (answer != 1) {
-      ei_->usageError("the options dialog refused the values it was given");
-      return 0;
-    }
-    dialogRan = true;
+    if (answer != 1) return 0;  // the dialog's view has said why
+  } else if (ei_) {
+    warnOutOfRange(options_, *ei_);
   }
 
   traversal_.countScene(root);
@@ -96,8 +117,10 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
     if (ei_) ei_->error(file_.error());
     return 0;
   }
-  // Without the dialog only the format revision, given to open, reaches the header.
-  if (dialogRan) optionsToHeader(options_, *file_.components().header);
+  // Without the dialog the header takes the options as the header node left
+  // them, which is what an untouched dialog would have stored but for its raise
+  // of old versions: dropping them would lose the scene's location.
+  optionsToHeader(options_, *file_.components().header);
 
   host_->progressStart(getString(kIdsProgressTitle), true, noProgressWork, nullptr);
   progressStarted_ = true;

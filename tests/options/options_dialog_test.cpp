@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,22 +55,22 @@ class OptionsDialogTest : public ::testing::Test {
   DialogResult batch(const std::function<void(DialogFieldValues&)>& fill) {
     DialogFieldValues values;
     fill(values);
-    errors_.str("");
-    BatchOptionsView view(values, errors_);
+    errors_.clear();
+    BatchOptionsView view(values, [&](const std::string& text) { errors_.push_back(text); });
     return runOptionsDialog(options_, view);
   }
   // The terminal form answering from `input`; returns what it printed.
-  std::string terminal(const std::string& input, DialogResult expected) {
+  std::string terminal(const std::string& input, DialogResult expected, size_t width = 80) {
     std::istringstream in(input);
     std::ostringstream out;
-    TerminalOptionsForm form(in, out);
+    TerminalOptionsForm form(in, out, width);
     EXPECT_EQ(runOptionsDialog(options_, form), expected);
     return out.str();
   }
 
   ExportOptions options_;
   ScriptedView view_;
-  std::ostringstream errors_;
+  Texts errors_;
 };
 
 TEST_F(OptionsDialogTest, OpeningRaisesOldVersionsAndCancelStoresNothing) {
@@ -191,28 +192,66 @@ TEST_F(OptionsDialogTest, BatchViewTypesEveryFieldAndPressesOk) {
               v.copyTextures = v.autoGroup = false;
             }),
             DialogResult::kOk);
-  EXPECT_EQ(errors_.str(), "");
+  EXPECT_EQ(errors_, Texts{});
   EXPECT_EQ(stored(options_), "1540 3 4 4 -23.5 -10.5 45 33 001");
   EXPECT_FALSE(options_.copyTextures);
+
+  // Lists also take a prefix, any case and _ for a space.
+  EXPECT_EQ(batch([](DialogFieldValues& v) {
+              v.format = "openflight_15.6";
+              v.projection = "lambert";
+              v.ellipsoid = "CLARKE";
+              v.units = "nautical_m";
+            }),
+            DialogResult::kOk);
+  EXPECT_EQ(errors_, Texts{});
+  EXPECT_EQ(stored(options_), "1560 3 3 8 -23.5 -10.5 45 33 111");
 }
 
-TEST_F(OptionsDialogTest, BatchViewTurnsMessagesAndRefusedValuesIntoBadUsage) {
+TEST_F(OptionsDialogTest, BatchViewReportsEveryRefusedFieldInOneRun) {
   EXPECT_EQ(batch([](DialogFieldValues& v) {
-              v.originLat = "91";
+              v.format = "14";  // listed by the attribute table, not offered by the dialog
+              v.projection = "lambert";
+              v.ellipsoid = "wgs";
               v.units = "Feet";
+              v.originLat = "91";
+              v.originLon = "east";
+              v.lambertUpper = "40";
+              v.autoGroup = false;
             }),
             DialogResult::kBadUsage);
-  EXPECT_EQ(errors_.str(),
-            "Latitude Out Of Range\nLatitudes should fall within +/- 90 degrees\n"
-            "(in the field Origin Latitude)\n");
+  EXPECT_EQ(
+      errors_,
+      (Texts{"Version: no entry \"14\" (the list offers OpenFlight 14.2, OpenFlight 15.0, "
+             "OpenFlight 15.1, OpenFlight 15.2, OpenFlight 15.4, OpenFlight 15.5, "
+             "OpenFlight 15.5.1, OpenFlight 15.6)",
+             "Ellipsoid: \"wgs\" fits several entries: WGS 1972, WGS 1984",
+             "Origin Latitude: \"91\": Latitude Out Of Range: Latitudes should fall within "
+             "+/- 90 degrees",
+             "Origin Longitude: \"east\": BAD COORDINATE FORMAT: Please use either degrees "
+             "minutes and seconds (e.g. \"-23 30 00\") or degrees decimal (e.g. \"-23.50\")"}));
   EXPECT_EQ(stored(options_), "1540 0 0 0 0 0 45 33 111");  // nothing stored
 
   // The projection shown is Flat Earth.
   EXPECT_EQ(batch([](DialogFieldValues& v) { v.lambertUpper = "45"; }), DialogResult::kBadUsage);
-  EXPECT_NE(errors_.str().find("Lambert Upper: the field is disabled"), std::string::npos);
-  // Listed by the attribute table, not offered by the dialog.
-  EXPECT_EQ(batch([](DialogFieldValues& v) { v.format = "14"; }), DialogResult::kBadUsage);
-  EXPECT_NE(errors_.str().find("Version: no entry \"14\""), std::string::npos);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].rfind("Lambert Upper: the field is disabled", 0), 0u) << errors_[0];
+
+  // Checks made only on OK name the field they sent the focus back to.
+  EXPECT_EQ(batch([](DialogFieldValues& v) {
+              v.projection = "Lambert Conic";
+              v.lambertUpper = "10 N";
+              v.lambertLower = "10 S";
+            }),
+            DialogResult::kBadUsage);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].rfind("Lambert Upper: Bad Lambert Parallels: Lambert parallels cannot", 0),
+            0u)
+      << errors_[0];
+  options_.originLatitude = 95;  // as a header node may set it
+  EXPECT_EQ(batch([](DialogFieldValues&) {}), DialogResult::kBadUsage);
+  EXPECT_EQ(errors_, (Texts{"Origin Latitude: Latitude Out Of Range: Latitudes should fall within "
+                            "+/- 90 degrees"}));
 }
 
 TEST_F(OptionsDialogTest, TerminalFormGoesBackToTheFieldAtFault) {
@@ -244,6 +283,71 @@ TEST_F(OptionsDialogTest, TerminalFormSkipsDisabledFieldsAndEndOfInputCancels) {
   EXPECT_NE(output.find("Lambert Upper [45~ 0' 0.00\" N] (disabled"), std::string::npos) << output;
   EXPECT_NE(output.find("(end of input: cancelled)"), std::string::npos);
   EXPECT_EQ(stored(options_), "1540 0 0 0 0 0 45 33 111");
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(OptionsDialogTest, TerminalFormKeepsTheOldValueAfterARefusedAnswerAndSaysWhatItTakes) {
+  const std::string output = terminal(
+      "\n"               // version kept
+      "lambert\n"        // projection by its start
+      "wgs\nwgs_1972\n"  // ellipsoid: ambiguous, then whole
+      "\n"               // units kept
+      "95\n\n"           // origin latitude refused when left: Enter keeps the old one
+      "\n\n"             // origin longitude, Lambert upper
+      "-95\n\n"          // Lambert lower likewise
+      "maybe\nn\n\n\n"   // copy textures: not an answer, then off; the two others kept
+      "x\n\n",           // not an answer, then OK
+      DialogResult::kOk);
+  EXPECT_EQ(occurrences(output, "Origin Latitude [0~ 0' 0.00\" N]: "), 2u) << output;
+  EXPECT_EQ(occurrences(output, "Lambert Lower [33~ 0' 0.00\" N]: "), 2u) << output;
+  EXPECT_EQ(output.find("95~"), std::string::npos) << output;
+  EXPECT_EQ(occurrences(output, "*** Bad Latitude Range ***"), 2u);
+  EXPECT_NE(output.find("\"wgs\" fits several entries (WGS 1972, WGS 1984)"), std::string::npos);
+  EXPECT_NE(output.find("Answer y or yes, n or no; Enter keeps yes."), std::string::npos);
+  EXPECT_NE(output.find("Answer o (OK), c (Cancel) or e (Edit again); Enter is OK."),
+            std::string::npos);
+  EXPECT_EQ(stored(options_), "1540 3 1 0 0 0 45 33 011");
+}
+
+// The numbered entries the form printed, list by list, read back from its lines.
+std::vector<Texts> printedChoices(const std::string& output, size_t width) {
+  std::vector<Texts> lists;
+  std::istringstream lines(output);
+  const std::regex item(R"(  (\d+)\) (.+?)(?=  \d+\) |$))");
+  for (std::string line; std::getline(lines, line);) {
+    // A prompt is not followed by a newline here, as the input is not echoed.
+    size_t start = line.find("  1) ");
+    if (start != std::string::npos) {
+      lists.emplace_back();
+      line = line.substr(start);
+    } else if (!std::regex_search(line, std::regex(R"(^  \d+\) )"))) {
+      continue;
+    }
+    EXPECT_LE(line.size(), width) << line;
+    for (std::sregex_iterator m(line.begin(), line.end(), item), end; m != end; ++m) {
+      EXPECT_EQ(std::stoul((*m)[1]), lists.back().size() + 1) << line;
+      lists.back().push_back((*m)[2]);
+    }
+  }
+  return lists;
+}
+
+TEST_F(OptionsDialogTest, TerminalFormFitsChoicesToTheWidthWithoutSplittingOne) {
+  const std::vector<Texts> expected = {
+      optionListTexts(OptionList::kVersion), optionListTexts(OptionList::kProjection),
+      optionListTexts(OptionList::kEllipsoid), optionListTexts(OptionList::kUnits)};
+  for (size_t width : {40u, 80u}) {
+    const std::string output = terminal(std::string(12, '\n'), DialogResult::kOk, width);
+    EXPECT_EQ(printedChoices(output, width), expected) << output;
+    // Several entries share a line where they fit.
+    const size_t lines = occurrences(output, "\n  ");
+    EXPECT_LT(lines, 20u) << output;
+  }
 }
 
 }  // namespace

@@ -151,20 +151,38 @@ TEST_F(OpenZorvelTest, HeaderNodeSetsTheOptionsAndTheDialogSeesThem) {
   MemoryNode& holder = scene_.addNode("holder").setObject(makeHelperObject());
   scene_.addNode("FLT_HEADER", holder)
       .setObject(makeHelperObject())
-      .addProperty("FltVersion", "OpenFlight_15.2")
+      .addProperty("FltVersion", "OpenFlight_15.0")
       .addProperty("FltUnits", "Feet")
+      .addProperty("FltProjection", "Lambert_Conic")
       .addProperty("FltOriginLat", "12.5");
-  // Prompts suppressed: only the revision reaches the header.
-  ASSERT_EQ(exportTo("quiet.flt"), 1);
-  FltReadBack out = readBackFlt(path_);
-  EXPECT_EQ(out.header.formatRevision, 1520);
-  EXPECT_EQ(out.header.vertexUnits, 0);
-  EXPECT_EQ(out.header.originLat, 0.0);
+  // Prompts suppressed: the header takes the node's values, the old version not raised.
+  for (bool suppressed : {true, false}) {  // and with prompts but no dialog installed
+    ASSERT_EQ(exportTo("quiet.flt", suppressed), 1);
+    FltReadBack out = readBackFlt(path_);
+    EXPECT_EQ(out.header.formatRevision, 1500);
+    EXPECT_EQ(out.header.vertexUnits, 4);
+    EXPECT_EQ(out.header.projection, 3);
+    EXPECT_EQ(out.header.originLat, 12.5);
+    EXPECT_EQ(out.header.upperLambertLat, 45.0);  // the default: the node leaves it
+  }
   EXPECT_EQ(exporter_.options().units, 4);
+  EXPECT_TRUE(ei_.warnings.empty());
 
-  // With prompts and no dialog installed, the same.
-  ASSERT_EQ(exportTo("nodialog.flt", false), 1);
-  EXPECT_EQ(readBackFlt(path_).header.vertexUnits, 0);
+  // Beyond what the dialog takes: written, but not in silence.
+  MemoryScene far;
+  far.addNode("FLT_HEADER")
+      .setObject(makeHelperObject())
+      .addProperty("FltOriginLat", "95")
+      .addProperty("FltOriginLon", "-190.5");
+  TestHost farHost(far);
+  ASSERT_EQ(exportTo("far.flt", true, &farHost), 1);
+  EXPECT_EQ(readBackFlt(path_).header.originLat, 95.0);
+  EXPECT_EQ(ei_.warnings,
+            (Tokens{"the FLT_HEADER node's origin latitude 95 lies beyond +/- 90 degrees; "
+                    "written as it is",
+                    "the FLT_HEADER node's origin longitude -190.5 lies beyond +/- 180 degrees; "
+                    "written as it is"}));
+  ei_.warnings.clear();
 
   int shown = 0;
   exporter_.setOptionsDialog([&](OpenZorvel& z, ExportInterface&) {
@@ -174,7 +192,7 @@ TEST_F(OpenZorvelTest, HeaderNodeSetsTheOptionsAndTheDialogSeesThem) {
     return true;
   });
   ASSERT_EQ(exportTo("dialog.flt", false), 1);
-  out = readBackFlt(path_);
+  FltReadBack out = readBackFlt(path_);
   EXPECT_EQ(out.header.vertexUnits, 4);
   EXPECT_EQ(out.header.ellipsoid, 2);
   EXPECT_EQ(out.header.originLat, 12.5);
