@@ -29,7 +29,6 @@ class MeshConverter {
   // With Auto Object on, a node of two or more polygons gets an object record
   // around its faces.
   void setAutoObject(bool on) { autoObject_ = on; }
-  bool autoObject() const { return autoObject_; }
   // Writes the node's faces; returns the number of faces written (0 when the node
   // has no mesh or no usable triangle: nothing is written then).
   int convertNode(SceneNode* node);

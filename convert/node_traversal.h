@@ -34,7 +34,6 @@ class NodeTraversal {
   void prepare(const ExportContext& context, HostInterface* host, LightPointConverter& lights,
                GeometryWriter geometry);
   void setAutoGroup(bool on) { autoGroup_ = on; }
-  bool autoGroup() const { return autoGroup_; }
 
   // Counts the scene for the progress (root included) and restarts nodes done at 0.
   void countScene(SceneNode* root);

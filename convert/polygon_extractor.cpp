@@ -9,7 +9,6 @@
 int PolygonExtractor::extract(SceneNode* node) {
   clear();
   if (!node) return 0;
-  node_ = node;
 
   objectTransform_ = node->objectToWorld(kTime);
   const Point3 r0 = objectTransform_.getRow(0), r1 = objectTransform_.getRow(1),
@@ -62,7 +61,6 @@ void PolygonExtractor::clear() {
   halfEdges_.clear();
   triObject_.reset();
   mesh_ = nullptr;
-  node_ = nullptr;
   material_ = nullptr;
   subMaterialCount_ = 0;
   mirrored_ = false;

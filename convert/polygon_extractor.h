@@ -51,9 +51,6 @@ class PolygonExtractor {
   TriObject* triObject() const { return triObject_.get(); }
   const Matrix3& objectTransform() const { return objectTransform_; }
   bool mirrored() const { return mirrored_; }
-  SceneNode* node() const { return node_; }
-  Material* material() const { return material_; }
-  int subMaterialCount() const { return subMaterialCount_; }
 
  private:
   static constexpr TimeValue kTime = 0;
@@ -62,7 +59,6 @@ class PolygonExtractor {
   TriObjectHandle triObject_;
   Mesh* mesh_ = nullptr;
   Matrix3 objectTransform_;
-  SceneNode* node_ = nullptr;
   Material* material_ = nullptr;
   int subMaterialCount_ = 0;
   HalfEdgeMesh halfEdges_;

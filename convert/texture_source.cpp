@@ -48,11 +48,6 @@ void TextureSource::prepare(const std::string& outputPath, const ExportContext& 
   builtFrom_.clear();
 }
 
-void TextureSource::release() {
-  byMap_.clear();
-  builtFrom_.clear();
-}
-
 int TextureSource::textureIndexOf(TextureMap* map) {
   if (!map || map->classId() != kBitmapTextureClassId || !file_) return -1;
   auto memo = byMap_.find(map);

@@ -67,8 +67,6 @@ class FltOutputFile : public FltRecordHolder {
   int writePopSubface();
   int writeLongId(const char* text);
 
-  // Appends a vertex palette offset to the vertex list of the face being written.
-  void addVertexOffset(int32_t offset) { pending_.append(offset); }
   // During the walk: adds the vertex to the palette and its offset to the pending
   // vertex list (a full palette fails the export). At close: writes the vertex.
   int addVertex(const FltVertex& vertex);

@@ -27,11 +27,6 @@ int32_t FltTextureList::addTexture(const FltTexture& t) {
   return copy.patternIndex;
 }
 
-const FltTexture* FltTextureList::entryByPattern(int32_t patternIndex) const {
-  auto it = byPattern_.find(patternIndex);
-  return it == byPattern_.end() ? nullptr : entries_[it->second].get();
-}
-
 void FltTextureList::clear() {
   // Pages point at entries: drop them first.
   layout_.clear();

@@ -36,8 +36,6 @@ class FltTextureList {
   int entryCount() const { return static_cast<int>(entries_.size()); }
   const FltTexture& entry(int i) const { return *entries_[i]; }
   FltTexture& entry(int i) { return *entries_[i]; }
-  // The earliest entry with that pattern index, or null.
-  const FltTexture* entryByPattern(int32_t patternIndex) const;
 
   // Deletes entries and pages, closes "layout.txt" and reads the search
   // directories from the environment again.
@@ -58,6 +56,7 @@ class FltTextureList {
  private:
   std::vector<std::unique_ptr<FltTexture>> entries_;
   std::unordered_map<std::string, size_t> byKey_;
+  // Entries in pattern index order, kept in step though nothing looks one up yet.
   std::multimap<int32_t, size_t> byPattern_;
   TextureLayout layout_;
   SearchDirectories directories_;

@@ -15,7 +15,7 @@
 #include <cmath>
 #include <string>
 
-#include "options/link_widget.h"
+#include "options/hyperlink_widget.h"
 #include "options/options_dialog.h"
 
 namespace {
@@ -208,7 +208,7 @@ void FltkOptionsWindow::build() {
   cancel->callback(cancelled, this);
   widgets_[kCancelButton] = cancel;
   widgets_[kHyperlinkControl] =
-      makeLinkWidget(190, 60, 150, 20, label(kHyperlinkControl), dialog_->linkTarget());
+      new HyperlinkWidget(190, 60, 150, 20, label(kHyperlinkControl), dialog_->linkTarget());
   window_->end();
   window_->callback(cancelled, this);
   window_->set_modal();

@@ -30,7 +30,11 @@ class NoiseMap : public TextureMap {
 };
 
 const FltTexture& entryOf(ConverterExport& ex, int patternIndex) {
-  return *ex.file.components().textures->entryByPattern(patternIndex);
+  const FltTextureList& list = *ex.file.components().textures;
+  for (int i = 0; i < list.entryCount(); ++i)
+    if (list.entry(i).patternIndex == patternIndex) return list.entry(i);
+  ADD_FAILURE() << "no texture entry with pattern index " << patternIndex;
+  return list.entry(0);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "flt/output_file.h"
 #include "flt/switch.h"
 #include "flt/texture.h"
+#include "flt/vertex.h"
 #include "tests/flt/flt_test_support.h"
 
 namespace fs = std::filesystem;
@@ -125,14 +126,17 @@ TEST(OutputFileTest, VertexListsAndLevelsInTheBody) {
   FltGroup face;  // stands in for a face record
   file.write(face);
   file.writePushLevel();
-  for (int32_t offset : {8, 8, 48}) file.addVertexOffset(offset);
+  // Palette offsets 8, 8 (the same vertex again) and 48 (behind the 40-byte first).
+  FltVertex first, second;
+  second.x = 1.0;
+  for (const FltVertex* v : {&first, &first, &second}) ASSERT_TRUE(file.addVertex(*v));
   file.writePopLevel();
   file.write(face);
   file.writePushLevel();
   file.writePopLevel();  // a face without corners has no vertex list
   file.writePushLevel();
   file.writePushSubface();
-  file.addVertexOffset(8);
+  ASSERT_TRUE(file.addVertex(first));
   EXPECT_EQ(file.pushDepth(), 3);
   EXPECT_EQ(file.subfaceDepth(), 1);
   ASSERT_EQ(file.close(), 1);

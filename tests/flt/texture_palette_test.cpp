@@ -69,7 +69,8 @@ TEST(FltTextureList, FindsAndAddsByKeyAndListsSearchDirectories) {
   preset.patternIndex = 900;
   EXPECT_EQ(list.addTexture(preset), 900);
   EXPECT_EQ(list.layout().page(0).textures().size(), 2u);
-  EXPECT_EQ(list.entryByPattern(900), &list.entry(2));
+  EXPECT_EQ(list.entry(2).patternIndex, 900);
+  EXPECT_EQ(list.entry(2).key(), "bare.rgb");
 
   const SearchDirectories& dirs = list.searchDirectories();
   std::vector<std::string> got;

@@ -13,7 +13,7 @@
 #include "flt/lod.h"
 #include "host/memory_object.h"
 #include "host/mesh_builders.h"
-#include "host/test_host.h"
+#include "tests/support/test_host.h"
 #include "options/export_options.h"
 #include "tests/convert/export_test_support.h"
 
