@@ -7,6 +7,7 @@
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
 #include "attributes/vector_property.h"
+#include "convert/box_union.h"
 #include "convert/export_context.h"
 #include "flt/face.h"
 #include "flt/light_point.h"
@@ -81,27 +82,17 @@ void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
   TriObjectHandle tri(child->evalWorldState(time_).obj, time_);
   if (!tri) return;
   // The centre of the world-space box around the mesh; NaN coordinates never widen it.
-  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-  bool any = false;
-  for (const Point3& p : tri.mesh()->verts) {
-    const Point3 w = p * toWorld;
-    const double c[3] = {w.x, w.y, w.z};
-    if (c[0] != c[0] || c[1] != c[1] || c[2] != c[2]) continue;
-    for (int a = 0; a < 3; ++a) {
-      lo[a] = any ? std::min(lo[a], c[a]) : c[a];
-      hi[a] = any ? std::max(hi[a], c[a]) : c[a];
-    }
-    any = true;
-  }
-  if (!any) {
+  BoxUnion box;
+  for (const Point3& p : tri.mesh()->verts) box.add(p * toWorld);
+  if (box.empty()) {
     // A box with no point has no centre; writing one would place a light nowhere.
     context_->warn("light vertex " + nodeName(child) + " of " + nodeName(parent) +
                    " has no usable vertex; it is left out");
     return;
   }
   FltVertex vertex;
-  vertex.x = (lo[0] + hi[0]) * 0.5;
-  vertex.y = (lo[1] + hi[1]) * 0.5;
-  vertex.z = (lo[2] + hi[2]) * 0.5;
+  vertex.x = box.center(0);
+  vertex.y = box.center(1);
+  vertex.z = box.center(2);
   file_->addVertex(vertex);
 }

@@ -15,18 +15,6 @@
 #include "plugin/scene_node.h"
 #include "plugin/texture_map.h"
 
-namespace {
-
-bool isMirrored(const Matrix3& m) {
-  return DotProd(CrossProd(m.getRow(0), m.getRow(1)), m.getRow(2)) < 0.0f;
-}
-
-bool validTriangle(const Face& f, size_t vertCount) {
-  return f.v[0] < vertCount && f.v[1] < vertCount && f.v[2] < vertCount;
-}
-
-}  // namespace
-
 void MeshConverter::prepare(const ExportContext& context, MaterialConverter& materials,
                             TextureSource& textures) {
   release();
@@ -151,7 +139,7 @@ bool MeshConverter::polygonPath() {
 bool MeshConverter::trianglePath() {
   holder_.reset();
   Matrix3 m = node_->objectToWorld(time_);
-  setMatrix(m, isMirrored(m));
+  setMatrix(m, m.mirrors());
   holder_ = TriObjectHandle(node_->evalWorldState(time_).obj, time_);
   mesh_ = holder_.mesh();
   if (!mesh_) return false;
@@ -159,7 +147,7 @@ bool MeshConverter::trianglePath() {
 
   const size_t vertCount = mesh_->verts.size();
   int valid = 0;
-  for (const Face& f : mesh_->faces) valid += validTriangle(f, vertCount);
+  for (const Face& f : mesh_->faces) valid += f.indexesWithin(vertCount);
   const int skipped = mesh_->numFaces() - valid;
   if (skipped > 0)
     context_->warn(nodeName(node_) + ": " + std::to_string(skipped) +
@@ -177,7 +165,7 @@ bool MeshConverter::trianglePath() {
   const int* order = mirrored_ ? kMirrored : kForward;
   bool ok = true;
   for (int f = 0; f < mesh_->numFaces() && ok; ++f) {
-    if (!validTriangle(mesh_->faces[f], vertCount)) continue;
+    if (!mesh_->faces[f].indexesWithin(vertCount)) continue;
     FltFace face = faceTemplate_;
     fillFace(f, face);
     if (!writeFaceHead(face)) break;

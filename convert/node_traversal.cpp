@@ -5,6 +5,7 @@
 #include "attributes/apply_attributes.h"
 #include "attributes/node_kind.h"
 #include "attributes/switch_masks.h"
+#include "convert/box_union.h"
 #include "convert/export_context.h"
 #include "convert/light_point_converter.h"
 #include "convert/node_comment.h"
@@ -30,33 +31,20 @@ void setIdFromName(FltIdRecord& record, const SceneNode* node) {
   if (name && std::strlen(name) < FltIdRecord::kIdLength) record.setId(name);
 }
 
-void addBox(const Box3& box, double lo[3], double hi[3], bool& any) {
-  for (int a = 0; a < 3; ++a)
-    if (!(box.pmin[a] <= box.pmax[a])) return;  // empty, or NaN
-  for (int a = 0; a < 3; ++a) {
-    const double bl = box.pmin[a], bh = box.pmax[a];
-    lo[a] = any && lo[a] < bl ? lo[a] : bl;
-    hi[a] = any && hi[a] > bh ? hi[a] : bh;
-  }
-  any = true;
-}
-
-void addSubtreeBoxes(SceneNode* node, TimeValue t, double lo[3], double hi[3], bool& any) {
+void addSubtreeBoxes(SceneNode* node, TimeValue t, BoxUnion& boxes) {
   if (!node) return;
-  if (SceneObject* object = node->evalWorldState(t).obj)
-    addBox(object->objectBoundingBox(t), lo, hi, any);
-  for (int i = 0; i < node->childCount(); ++i) addSubtreeBoxes(node->child(i), t, lo, hi, any);
+  if (SceneObject* object = node->evalWorldState(t).obj) boxes.add(object->objectBoundingBox(t));
+  for (int i = 0; i < node->childCount(); ++i) addSubtreeBoxes(node->child(i), t, boxes);
 }
 
 }  // namespace
 
 bool lodCenter(SceneNode* node, TimeValue t, double center[3]) {
-  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-  bool any = false;
-  addSubtreeBoxes(node, t, lo, hi, any);
+  BoxUnion boxes;
+  addSubtreeBoxes(node, t, boxes);
   // Without any box the record's own default centre, the origin, stands.
-  for (int a = 0; a < 3; ++a) center[a] = any ? (lo[a] + hi[a]) * 0.5 : 0.0;
-  return any;
+  for (int a = 0; a < 3; ++a) center[a] = boxes.center(a);
+  return !boxes.empty();
 }
 
 void NodeTraversal::prepare(const ExportContext& context, HostInterface* host,

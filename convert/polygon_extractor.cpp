@@ -11,9 +11,7 @@ int PolygonExtractor::extract(SceneNode* node) {
   if (!node) return 0;
 
   objectTransform_ = node->objectToWorld(kTime);
-  const Point3 r0 = objectTransform_.getRow(0), r1 = objectTransform_.getRow(1),
-               r2 = objectTransform_.getRow(2);
-  mirrored_ = DotProd(CrossProd(r0, r1), r2) < 0.0f;
+  mirrored_ = objectTransform_.mirrors();
 
   triObject_ = TriObjectHandle(node->evalWorldState(kTime).obj, kTime);
   mesh_ = triObject_.mesh();
