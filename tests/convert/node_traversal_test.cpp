@@ -12,9 +12,9 @@
 #include "flt/lod.h"
 #include "host/memory_object.h"
 #include "host/mesh_builders.h"
-#include "tests/support/test_host.h"
 #include "plugin/tri_object.h"
 #include "tests/convert/export_test_support.h"
+#include "tests/support/test_host.h"
 
 namespace {
 

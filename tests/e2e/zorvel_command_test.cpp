@@ -137,7 +137,7 @@ size_t lineCount(const std::string& text) {
 }
 
 TEST(ZorvelCommandTest, ExportsAnObjSceneThatFltdumpAndOpenSceneGraphAccept) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   // A box, a triangle and a pentagon that meets nothing else.
   writeBoxes("scene.obj", 1);
   std::ofstream("scene.obj", std::ios::app) << "o tri\nv 5 0 0\nv 6 0 0\nv 5 1 0\nf 9 10 11\n"
@@ -164,7 +164,7 @@ TEST(ZorvelCommandTest, ExportsAnObjSceneThatFltdumpAndOpenSceneGraphAccept) {
 }
 
 TEST(ZorvelCommandTest, UnreadableInputIsOneLineNamingTheFileAndLeavesTheOutputAlone) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeFile("notes.txt", "Shopping list: eggs, flour, milk.\n");
   // Binary PLY whose header promises 100 vertices and 50 faces; 6 bytes follow.
   writeFile("cut.ply",
@@ -196,7 +196,7 @@ TEST(ZorvelCommandTest, UnreadableInputIsOneLineNamingTheFileAndLeavesTheOutputA
 }
 
 TEST(ZorvelCommandTest, BadUsageExitsTwoWithoutWritingAnything) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 1);
   const std::vector<std::vector<std::string>> cases = {
       {"--dialog=batch", "--format", "99.9", "box.obj", "out.flt"},
@@ -232,7 +232,7 @@ TEST(ZorvelCommandTest, BadUsageExitsTwoWithoutWritingAnything) {
 }
 
 TEST(ZorvelCommandTest, OutputInAMissingFolderFailsNamingIt) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 1);
   const RunResult r = zorvel({"--no-prompt", "box.obj", "nowhere/out.flt"});
   EXPECT_EQ(r.status, 1);
@@ -241,7 +241,7 @@ TEST(ZorvelCommandTest, OutputInAMissingFolderFailsNamingIt) {
 }
 
 TEST(ZorvelCommandTest, CancelledDialogExitsZeroWritingNothing) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 1);
   // The terminal form reads the end of input as Cancel.
   const RunResult r = zorvel({"--dialog=terminal", "box.obj", "out.flt"});
@@ -251,7 +251,7 @@ TEST(ZorvelCommandTest, CancelledDialogExitsZeroWritingNothing) {
 }
 
 TEST(ZorvelCommandTest, CtrlCClosesABalancedFileAndSaysHowManyNodesItHolds) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   constexpr int kBoxes = 20000;
   writeBoxes("city.obj", kBoxes);
 
@@ -301,7 +301,7 @@ TEST(ZorvelCommandTest, AssimpSampleScenesExportSoundFiles) {
   std::sort(scenes.begin(), scenes.end());
   ASSERT_FALSE(scenes.empty());
 
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   size_t exported = 0;
   for (const fs::path& scene : scenes) {
     SCOPED_TRACE(scene.string());
