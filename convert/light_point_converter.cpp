@@ -34,7 +34,7 @@ void LightPointConverter::prepare(const ExportContext& context) {
   context_ = &context;
   time_ = context.time();
   file_ = &context.file();
-  colors_ = file_->components().colors;
+  colors_ = &file_->colors();
 }
 
 int LightPointConverter::writeLightPoint(SceneNode* node) {

@@ -20,7 +20,7 @@ void MeshConverter::prepare(const ExportContext& context, MaterialConverter& mat
   release();
   context_ = &context;
   file_ = &context.file();
-  colors_ = file_->components().colors;
+  colors_ = &file_->colors();
   materials_ = &materials;
   textures_ = &textures;
   time_ = context.time();

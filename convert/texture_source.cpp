@@ -58,7 +58,7 @@ int TextureSource::textureIndexOf(TextureMap* map) {
 
   std::string key = map->mapName();
   paths_.resolveTexturePath(key);
-  int index = file_->components().textures->findTexture(key);
+  int index = file_->textures().findTexture(key);
   if (index == -1) {
     index = addEntry(map, key);
   } else if (paths_.copyApplies()) {
@@ -77,7 +77,7 @@ int TextureSource::addEntry(TextureMap* map, const std::string& key) {
   bool missing = false;
   fillEntry(map, entry, source, missing);
   entry.attributeFile = placeImage(source, entry.key(), missing);
-  int index = file_->components().textures->addTexture(entry);
+  int index = file_->textures().addTexture(entry);
   builtFrom_.emplace(key, map->mapName());
   return index;
 }

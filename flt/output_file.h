@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "flt/color_palette.h"
+#include "flt/file_handle.h"
 #include "flt/header.h"
 #include "flt/material_palette.h"
 #include "flt/record.h"
@@ -30,15 +31,6 @@ class FltVertexPalette;
 
 class FltOutputFile : public FltRecordHolder {
  public:
-  // The header and the palettes, in the order the record classes reach them.
-  struct Components {
-    FltHeader* header;
-    FltColorPalette* colors;
-    FltMaterialPalette* materials;
-    FltTextureList* textures;
-    FltVertexPalette* vertices;
-  };
-
   FltOutputFile();
   ~FltOutputFile() override;
   FltOutputFile(const FltOutputFile&) = delete;
@@ -56,7 +48,17 @@ class FltOutputFile : public FltRecordHolder {
   void setVersion(int version);
   int version() const { return version_; }
   FltRecord& scratchRecord() { return scratch_; }
-  const Components& components() const { return components_; }
+  // The header and the palettes, which converters fill while the scene is walked.
+  FltHeader& header() { return header_; }
+  FltColorPalette& colors() { return colorPalette_; }
+  FltMaterialPalette& materials() { return materialPalette_; }
+  FltTextureList& textures() { return textureList_; }
+  FltVertexPalette& vertices() { return vertexPalette_; }
+  const FltHeader& header() const { return header_; }
+  const FltColorPalette& colors() const { return colorPalette_; }
+  const FltMaterialPalette& materials() const { return materialPalette_; }
+  const FltTextureList& textures() const { return textureList_; }
+  const FltVertexPalette& vertices() const { return vertexPalette_; }
 
   // Each returns 1 when written, 0 when the record was refused or the write failed.
   int writeRecord(FltRecord& record);
@@ -96,9 +98,11 @@ class FltOutputFile : public FltRecordHolder {
   bool finishRealFile();
   void closeStreams();
 
+  enum class State { kClosed, kOpen };
+
   int version_ = kRevision152;
   FltRecord scratch_;
-  int state_ = 0;
+  State state_ = State::kClosed;
   int pushDepth_ = 0;
   int subfaceDepth_ = 0;
   int extensionDepth_ = 0;
@@ -112,10 +116,10 @@ class FltOutputFile : public FltRecordHolder {
   FltRecord pendingRecord_;
   bool flushing_ = false;
   bool paletteWriting_ = false;
-  Components components_{};
+  // Where records go now: the body during the walk, the real file at close.
   std::FILE* current_ = nullptr;
-  std::FILE* body_ = nullptr;
-  std::FILE* real_ = nullptr;
+  FileHandle body_;
+  FileHandle real_;
   std::string path_;
   std::string tempPath_;
   bool failed_ = false;

@@ -1,5 +1,7 @@
 #include "flt/texture_layout.h"
 
+#include <cstdio>
+
 #include "flt/texture.h"
 
 void TextureLayout::place(FltTexture& t) {
@@ -17,14 +19,14 @@ void TextureLayout::place(FltTexture& t) {
 void TextureLayout::clear() {
   pages_.clear();
   pageWidth = pageHeight = kPageSize;
-  if (layoutFile_) std::fclose(layoutFile_);
-  layoutFile_ = nullptr;
+  // The layout is a diagnostic: a write it lost does not concern the export.
+  layoutFile_.reset();
 }
 
 void TextureLayout::dump() {
-  if (!layoutFile_) layoutFile_ = std::fopen(kLayoutFileName, "w");
+  if (!layoutFile_) layoutFile_ = FileHandle::open(kLayoutFileName, "w");
   if (!layoutFile_) return;
-  std::FILE* f = layoutFile_;
+  std::FILE* f = layoutFile_.get();
   for (size_t i = 0; i < pages_.size(); ++i) {
     const FltTexturePage& p = *pages_[i];
     std::fprintf(f, "page #%d, x:%d y:%d w:%d h:%d\n", static_cast<int>(i), p.x, p.y, p.width,

@@ -5,10 +5,10 @@
 // working directory, which stays open until the layout is cleared.
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "flt/file_handle.h"
 #include "flt/texture_page.h"
 
 class FltTexture;
@@ -40,5 +40,5 @@ class TextureLayout {
   void dump();
 
   std::vector<std::unique_ptr<FltTexturePage>> pages_;
-  std::FILE* layoutFile_ = nullptr;
+  FileHandle layoutFile_;
 };

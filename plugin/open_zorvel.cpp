@@ -97,7 +97,7 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
     return 0;
   }
   // Without the dialog only the format revision, given to open, reaches the header.
-  if (dialogRan) optionsToHeader(options_, *file_.components().header);
+  if (dialogRan) optionsToHeader(options_, file_.header());
 
   host_->progressStart(getString(kIdsProgressTitle), true, noProgressWork, nullptr);
   progressStarted_ = true;

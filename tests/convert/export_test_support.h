@@ -156,7 +156,7 @@ struct ConverterExport {
     mesh.prepare(context, materials, textures);
   }
   // The color index a face of color c holds (once a face has it, it is in the palette).
-  int32_t colorIndex(const FltPackedColor& c) { return file.components().colors->colorIndex(c); }
+  int32_t colorIndex(const FltPackedColor& c) { return file.colors().colorIndex(c); }
 
   FltReadBack finish() {
     EXPECT_EQ(file.close(), 1) << file.error();

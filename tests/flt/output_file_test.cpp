@@ -86,12 +86,12 @@ TEST(OutputFileTest, PalettesFollowTheHeaderInTheirOrderAndForm) {
     m.setName("brick");
     for (int i = 1; i <= 3; ++i) {
       m.diffuse[0] = 0.25f * i;
-      file.components().materials->addMaterial(m);
+      file.materials().addMaterial(m);
     }
-    file.components().textures->addTexture(texture(dir.path() + "/wood.rgb"));
-    file.components().textures->addTexture(texture(dir.path() + "/stone.rgb"));
+    file.textures().addTexture(texture(dir.path() + "/wood.rgb"));
+    file.textures().addTexture(texture(dir.path() + "/stone.rgb"));
     ASSERT_EQ(file.close(), 1) << file.error();
-    EXPECT_EQ(file.components().textures->entryCount(), 0);  // cleared with the file
+    EXPECT_EQ(file.textures().entryCount(), 0);  // cleared with the file
 
     // Below 1500 one material table, from 1500 one record per material.
     std::vector<Bytes> records = fileRecords("t.flt");

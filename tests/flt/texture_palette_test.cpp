@@ -89,7 +89,7 @@ TEST(FltTextureList, PatternIndexPastSixteenBitsFailsTheExport) {
   ScopedWorkDir dir;
   FltOutputFile file;
   ASSERT_TRUE(file.open("big.flt", 1520));
-  FltTextureList& list = *file.components().textures;
+  FltTextureList& list = file.textures();
   for (int i = 0; i < 128; ++i)
     ASSERT_EQ(list.addTexture(texture(std::to_string(i), 2048, 2048)), i * 256);
   EXPECT_EQ(list.addTexture(texture("last", 2048, 2048)), 32768);

@@ -139,7 +139,7 @@ TEST(FltVertexPalette, VertexColorsAreResolvedAndListsPointAtVertexRecords) {
   FltOutputFile file;
   ASSERT_EQ(file.open("out.flt", 1520), 1);
   FltFace face;
-  face.setColor(*file.components().colors, FltPackedColor::fromBytes(0, 255, 0));
+  face.setColor(file.colors(), FltPackedColor::fromBytes(0, 255, 0));
   file.write(face);
   file.writePushLevel();
   FltVertex corner;
