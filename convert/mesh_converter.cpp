@@ -39,7 +39,8 @@ int MeshConverter::convertNode(SceneNode* node) {
   if (!node || !file_) return 0;
   release();
   beginNode(node);
-  if (!polygonPath()) trianglePath();
+  // Either path counts the faces it wrote; that count is the answer.
+  if (!polygonPath()) static_cast<void>(trianglePath());
   release();
   return facesWritten_;
 }
@@ -132,7 +133,8 @@ bool MeshConverter::polygonPath() {
     }
     ok = file_->writePopLevel() && ok;
   }
-  if (pushed) file_->writePopLevel();
+  // A failed pop fails the file, which is sticky; the faces written are counted.
+  if (pushed) static_cast<void>(file_->writePopLevel());
   return true;
 }
 
@@ -172,7 +174,7 @@ bool MeshConverter::trianglePath() {
     for (int c = 0; c < 3 && ok; ++c) ok = addCorner(f, order[c]);
     ok = file_->writePopLevel() && ok;
   }
-  file_->writePopLevel();
+  static_cast<void>(file_->writePopLevel());  // as above: sticky
   return true;
 }
 

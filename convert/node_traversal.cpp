@@ -25,6 +25,14 @@
 
 namespace {
 
+// The walk does not check its writes one by one: the file's failure is sticky, so
+// after one failed write every later one is refused, stopped() turns true and
+// close() reports the first reason. The levels it opened it still closes.
+void relyOnStickyFailure(int /*written*/) {}
+
+// A node without the properties keeps the record's defaults.
+void keepDefaultsWhenAbsent(int /*applied*/) {}
+
 // A name shorter than the 8-character ID field becomes the record's ID.
 void setIdFromName(FltIdRecord& record, const SceneNode* node) {
   const char* name = node->name();
@@ -119,19 +127,19 @@ int NodeTraversal::writeTypedNode(SceneNode* node) {
       return writeFaceNode(node);
     case FltDof::kOpcode: {
       FltDof record;
-      applyAttributes(node, &record);
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
       return writeWithChildren(node, record);
     }
     case FltBsp::kOpcode: {
       FltBsp record;
-      applyAttributes(node, &record);
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
       return writeWithChildren(node, record);
     }
     case FltClipRegion::kOpcode: {
       FltClipRegion record;
-      applyAttributes(node, &record);
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
       return writeWithChildren(node, record);
     }
@@ -151,7 +159,7 @@ int NodeTraversal::writeTypedNode(SceneNode* node) {
 int NodeTraversal::writeGroupNode(SceneNode* node) {
   if (node->childCount() == 0) return 1;
   FltGroup record;
-  applyAttributes(node, &record);
+  keepDefaultsWhenAbsent(applyAttributes(node, &record));
   setIdFromName(record, node);
   return writeWithChildren(node, record);
 }
@@ -162,35 +170,35 @@ int NodeTraversal::writeLodNode(SceneNode* node) {
   // Name and centre first, so that the node's properties can override both.
   setIdFromName(record, node);
   double center[3];
-  lodCenter(node, time_, center);
+  keepDefaultsWhenAbsent(lodCenter(node, time_, center));
   record.centerX = center[0];
   record.centerY = center[1];
   record.centerZ = center[2];
-  applyAttributes(node, &record);
+  keepDefaultsWhenAbsent(applyAttributes(node, &record));
   return writeWithChildren(node, record);
 }
 
 int NodeTraversal::writeSwitchNode(SceneNode* node) {
   FltSwitch record;
-  readSwitchMasks(*node, record);
+  keepDefaultsWhenAbsent(readSwitchMasks(*node, record));
   setIdFromName(record, node);
   return writeWithChildren(node, record);
 }
 
 int NodeTraversal::writeExternalRefNode(SceneNode* node) {
   FltExternalRef record;
-  applyAttributes(node, &record);
-  file_->write(record);
+  keepDefaultsWhenAbsent(applyAttributes(node, &record));
+  relyOnStickyFailure(file_->write(record));
   writeComment(node);
   return stopped() ? 0 : 1;
 }
 
 int NodeTraversal::writeWithChildren(SceneNode* node, FltRecordBase& record) {
-  file_->write(record);
+  relyOnStickyFailure(file_->write(record));
   writeComment(node);
-  file_->writePushLevel();
+  relyOnStickyFailure(file_->writePushLevel());
   int result = visitChildren(node);
-  file_->writePopLevel();
+  relyOnStickyFailure(file_->writePopLevel());
   return result && !stopped() ? 1 : 0;
 }
 
@@ -202,22 +210,22 @@ int NodeTraversal::writeFaceNode(SceneNode* node) {
   const bool grouped = autoGroup_ && hasChildren && superFace == 0;
   if (grouped) {
     FltGroup group;
-    file_->write(group);
+    relyOnStickyFailure(file_->write(group));
     const char* name = node->name();
-    file_->writeLongId((std::string(name ? name : "") + "_g").c_str());
-    file_->writePushLevel();
+    relyOnStickyFailure(file_->writeLongId((std::string(name ? name : "") + "_g").c_str()));
+    relyOnStickyFailure(file_->writePushLevel());
   }
   const int faces = writeGeometry(node);
   if (hasChildren) {
     if (faces == 1 && superFace != 0) {
-      file_->writePushSubface();
-      visitChildren(node);
-      file_->writePopSubface();
+      relyOnStickyFailure(file_->writePushSubface());
+      static_cast<void>(visitChildren(node));  // stopped() below says
+      relyOnStickyFailure(file_->writePopSubface());
     } else {
-      visitChildren(node);
+      static_cast<void>(visitChildren(node));  // stopped() below says
     }
   }
-  if (grouped) file_->writePopLevel();
+  if (grouped) relyOnStickyFailure(file_->writePopLevel());
   // A node without faces has been reported; its children still stand.
   return stopped() ? 0 : 1;
 }
@@ -229,18 +237,20 @@ int NodeTraversal::writeDefaultNode(SceneNode* node) {
   const bool pushed = node->childCount() > 0;
   if (pushed) {
     FltGroup group;
-    file_->write(group);
-    file_->writeLongId(node->name());
+    relyOnStickyFailure(file_->write(group));
+    relyOnStickyFailure(file_->writeLongId(node->name()));
     writeComment(node);
-    file_->writePushLevel();
+    relyOnStickyFailure(file_->writePushLevel());
   }
   if (SceneObject* object = node->evalWorldState(time_).obj) {
     const SuperClassId super = object->superClassId();
-    if (super != kCameraClass && super != kLightClass && super != kHelperClass) writeGeometry(node);
+    // A node without faces has been reported; the count is not needed here.
+    if (super != kCameraClass && super != kLightClass && super != kHelperClass)
+      static_cast<void>(writeGeometry(node));
   }
   // Children are visited even when the node's own geometry gave no face.
   int result = visitChildren(node);
-  if (pushed) file_->writePopLevel();
+  if (pushed) relyOnStickyFailure(file_->writePopLevel());
   return result && !stopped() ? 1 : 0;
 }
 
@@ -253,5 +263,5 @@ int NodeTraversal::writeGeometry(SceneNode* node) {
 }
 
 void NodeTraversal::writeComment(SceneNode* node) {
-  writeNodeComment(*node, *file_);
+  relyOnStickyFailure(writeNodeComment(*node, *file_));
 }

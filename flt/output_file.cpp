@@ -125,10 +125,8 @@ int FltOutputFile::open(const std::string& path, int version) {
   state_ = State::kOpen;
   setVersion(version);
   FltGroup top;
-  writePushLevel();
-  write(top);
-  writePushLevel();
-  return isOpen();
+  const bool started = writePushLevel() && write(top) && writePushLevel();
+  return started && isOpen() ? 1 : 0;
 }
 
 bool FltOutputFile::flushPending() {
@@ -273,21 +271,24 @@ void FltOutputFile::closeStreams() {
 
 int FltOutputFile::close() {
   if (state_ != State::kOpen || !current_) return 0;
-  flushPending();
-  while (pushDepth_ > 0 && !failed_) writePopLevel();
+  // Unchecked from here on: failure is sticky, every write after a failed one is
+  // refused, and !failed_ below decides.
+  static_cast<void>(flushPending());
+  while (pushDepth_ > 0 && !failed_) static_cast<void>(writePopLevel());
   current_ = real_.get();
   vertexPalette_.resolveColors(colorPalette_);
-  write(header_);
-  write(colorPalette_);
-  materialPalette_.write(*this);
-  textureList_.write(*this);
+  static_cast<void>(write(header_));
+  static_cast<void>(write(colorPalette_));
+  static_cast<void>(materialPalette_.write(*this));
+  static_cast<void>(textureList_.write(*this));
   paletteWriting_ = true;
-  write(vertexPalette_);
+  static_cast<void>(write(vertexPalette_));
   paletteWriting_ = false;
   // Separate files beside the images; a failure here is a warning, not a failed export.
-  if (!failed_) textureList_.writeAttributeFiles(version_, warn_);
-  if (!failed_) copyBody();
-  if (!failed_) finishRealFile();
+  // How many were written does not matter here: each one missing was warned of.
+  if (!failed_) static_cast<void>(textureList_.writeAttributeFiles(version_, warn_));
+  if (!failed_) static_cast<void>(copyBody());
+  if (!failed_) static_cast<void>(finishRealFile());
   bool ok = !failed_;
   closeStreams();
   reset();

@@ -36,12 +36,13 @@ class FltOutputFile : public FltRecordHolder {
   FltOutputFile(const FltOutputFile&) = delete;
   FltOutputFile& operator=(const FltOutputFile&) = delete;
 
-  // Non-zero when open. A file still open is finished first (discarded if it failed).
-  int open(const std::string& path, int version);
+  // Non-zero when open and its first records written. A file still open is finished
+  // first (discarded if it failed).
+  [[nodiscard]] int open(const std::string& path, int version);
   int isOpen() const { return current_ != nullptr; }
   // Writes header, palettes and body to the real file. 1 on success; 0 when any
   // write failed, in which case nothing is left at the output path.
-  int close();
+  [[nodiscard]] int close();
   // Drops an open file without finishing it; the output path is left as it was.
   void discard();
 
@@ -61,17 +62,17 @@ class FltOutputFile : public FltRecordHolder {
   const FltVertexPalette& vertices() const { return vertexPalette_; }
 
   // Each returns 1 when written, 0 when the record was refused or the write failed.
-  int writeRecord(FltRecord& record);
-  int write(FltRecordBase& record) { return record.write(*this); }
-  int writePushLevel();
-  int writePopLevel();
-  int writePushSubface();
-  int writePopSubface();
-  int writeLongId(const char* text);
+  [[nodiscard]] int writeRecord(FltRecord& record);
+  [[nodiscard]] int write(FltRecordBase& record) { return record.write(*this); }
+  [[nodiscard]] int writePushLevel();
+  [[nodiscard]] int writePopLevel();
+  [[nodiscard]] int writePushSubface();
+  [[nodiscard]] int writePopSubface();
+  [[nodiscard]] int writeLongId(const char* text);
 
   // During the walk: adds the vertex to the palette and its offset to the pending
   // vertex list (a full palette fails the export). At close: writes the vertex.
-  int addVertex(const FltVertex& vertex);
+  [[nodiscard]] int addVertex(const FltVertex& vertex);
 
   int pushDepth() const { return pushDepth_; }
   int subfaceDepth() const { return subfaceDepth_; }
@@ -93,9 +94,9 @@ class FltOutputFile : public FltRecordHolder {
 
  private:
   void reset();
-  bool flushPending();
-  bool copyBody();
-  bool finishRealFile();
+  [[nodiscard]] bool flushPending();
+  [[nodiscard]] bool copyBody();
+  [[nodiscard]] bool finishRealFile();
   void closeStreams();
 
   enum class State { kClosed, kOpen };

@@ -13,7 +13,8 @@ void TextureLayout::place(FltTexture& t) {
   }
   auto number = static_cast<int32_t>(pages_.size());
   pages_.push_back(std::make_unique<FltTexturePage>(number, pageWidth, pageHeight));
-  pages_.back()->tryTexture(t);
+  // An empty page takes any texture, even one larger than the page.
+  static_cast<void>(pages_.back()->tryTexture(t));
 }
 
 void TextureLayout::clear() {

@@ -31,7 +31,7 @@ class FltTextureList {
   int32_t findTexture(const std::string& path) const;
   // The pattern index of the entry with t's key, or of the copy added now. A copy
   // whose pattern index is -1 is placed on a texture page first.
-  int32_t addTexture(const FltTexture& t);
+  [[nodiscard]] int32_t addTexture(const FltTexture& t);
 
   int entryCount() const { return static_cast<int>(entries_.size()); }
   const FltTexture& entry(int i) const { return *entries_[i]; }
@@ -43,10 +43,10 @@ class FltTextureList {
 
   // The texture palette records, in order of adding. Fails the file when a pattern
   // index is past what a face can hold. 1 when written.
-  int write(FltOutputFile& file) const;
+  [[nodiscard]] int write(FltOutputFile& file) const;
   // Writes each entry's key + ".attr". A file that cannot be written does not stop
   // the others; the reason goes to `warn`. The count of files written.
-  int writeAttributeFiles(int version, const WarningSink& warn) const;
+  [[nodiscard]] int writeAttributeFiles(int version, const WarningSink& warn) const;
 
   TextureLayout& layout() { return layout_; }
   const TextureLayout& layout() const { return layout_; }

@@ -26,7 +26,7 @@ class ImageBitmap : public Bitmap {
 // Pixel size from an image file's header: the formats stb_image knows, and SGI
 // images (.rgb, .rgba, .int), common among OpenFlight textures. False when the
 // file is missing or not an image.
-bool readImageSize(const std::string& path, int& width, int& height);
+[[nodiscard]] bool readImageSize(const std::string& path, int& width, int& height);
 
 class FileBitmapManager : public BitmapManager {
  public:

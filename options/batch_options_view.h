@@ -19,8 +19,8 @@ class BatchOptionsView : public OptionsView {
   void showMessage(const MessageDialog& message) override;
 
  private:
-  bool typeInto(OptionsDialog& dialog, int id);
-  bool refuse(int id, const std::string& why);
+  [[nodiscard]] bool typeInto(OptionsDialog& dialog, int id);
+  [[nodiscard]] bool refuse(int id, const std::string& why);
   DialogResult fail(OptionsDialog& dialog);
 
   const DialogFieldValues& values_;

@@ -284,7 +284,8 @@ bool FltkOptionsWindow::requestFocus(int id) {
 
 void FltkOptionsWindow::navigate(bool backward) {
   if (!dialog_) return;
-  dialog_->pressTab(backward);
+  // A refused move has shown its message and kept the focus; syncFocus follows it.
+  static_cast<void>(dialog_->pressTab(backward));
   syncFocus();
 }
 

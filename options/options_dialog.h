@@ -49,17 +49,17 @@ class OptionsDialog {
   // What a user does. Each action first moves the focus to its control, which
   // runs the check of an edit being left; an action refused there (or aimed at
   // a disabled control, or made after the dialog closed) returns false.
-  bool moveFocus(int id);
+  [[nodiscard]] bool moveFocus(int id);
   // Moves the focus to the next enabled tab stop, as Tab (or Shift+Tab) does.
-  bool pressTab(bool backward = false);
+  [[nodiscard]] bool pressTab(bool backward = false);
   // Selects the entry whose text is exactly `text`; false when there is none.
-  bool selectListItem(int id, const std::string& text);
+  [[nodiscard]] bool selectListItem(int id, const std::string& text);
   // Replaces the edit's whole text, as typing over a selection does.
-  bool typeText(int id, const std::string& text);
-  bool setChecked(int id, bool on);
+  [[nodiscard]] bool typeText(int id, const std::string& text);
+  [[nodiscard]] bool setChecked(int id, bool on);
   // True when the dialog closed with OK; otherwise a message was shown and the
   // focus went back to the field at fault.
-  bool pressOk();
+  [[nodiscard]] bool pressOk();
   void pressCancel();
 
   // After OK: the lists' values, coordinates and switches go into the options.
@@ -88,9 +88,9 @@ class OptionsDialog {
   void setEditText(int id, const std::string& text);
   void updateLambertEnabled();
   // Runs when the focus leaves edit `id`: false when it had to take it back.
-  bool leaveEdit(int id);
+  [[nodiscard]] bool leaveEdit(int id);
   // Whole-field check before OK is accepted; false with the message shown.
-  bool checkCoordinateOnOk(int id);
+  [[nodiscard]] bool checkCoordinateOnOk(int id);
   void refuse(const MessageDialog& message, int id);
 
   OptionsView& view_;

@@ -69,7 +69,8 @@ bool TerminalOptionsForm::askList(OptionsDialog& dialog, int id, bool& done) {
     done = false;
     return true;
   }
-  dialog.selectListItem(id, *entry);
+  // A refusal has shown its message and put the focus where the form asks next.
+  static_cast<void>(dialog.selectListItem(id, *entry));
   return true;
 }
 
@@ -77,7 +78,7 @@ bool TerminalOptionsForm::askEdit(OptionsDialog& dialog, int id, bool& done) {
   std::string answer;
   if (!ask(std::string(findDialogControl(id)->name) + " [" + dialog.editText(id) + "]: ", answer))
     return false;
-  if (!answer.empty()) dialog.typeText(id, answer);
+  if (!answer.empty()) static_cast<void>(dialog.typeText(id, answer));  // as for lists
   done = true;
   return true;
 }
@@ -91,9 +92,9 @@ bool TerminalOptionsForm::askCheck(OptionsDialog& dialog, int id, bool& done) {
   answer = lowered(answer);
   done = true;
   if (answer == "y" || answer == "yes")
-    dialog.setChecked(id, true);
+    static_cast<void>(dialog.setChecked(id, true));  // as for lists
   else if (answer == "n" || answer == "no")
-    dialog.setChecked(id, false);
+    static_cast<void>(dialog.setChecked(id, false));
   else if (!answer.empty())
     done = false;
   return true;

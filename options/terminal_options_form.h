@@ -18,11 +18,11 @@ class TerminalOptionsForm : public OptionsView {
 
  private:
   // False at the end of input.
-  bool ask(const std::string& prompt, std::string& answer);
+  [[nodiscard]] bool ask(const std::string& prompt, std::string& answer);
   // False at the end of input; `done` tells whether the field took the answer.
-  bool askList(OptionsDialog& dialog, int id, bool& done);
-  bool askEdit(OptionsDialog& dialog, int id, bool& done);
-  bool askCheck(OptionsDialog& dialog, int id, bool& done);
+  [[nodiscard]] bool askList(OptionsDialog& dialog, int id, bool& done);
+  [[nodiscard]] bool askEdit(OptionsDialog& dialog, int id, bool& done);
+  [[nodiscard]] bool askCheck(OptionsDialog& dialog, int id, bool& done);
 
   std::istream& in_;
   std::ostream& out_;

@@ -116,7 +116,8 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
                      [this](SceneNode* node) { return meshes_.convertNode(node); });
   traversal_.setAutoGroup(options_.autoGroup);
 
-  traversal_.visitChildren(root);
+  // The walk's result is its cancel or the file's failure, both asked below.
+  static_cast<void>(traversal_.visitChildren(root));
 
   if (traversal_.cancelled())
     context_->warn("export to " + path + " cancelled after " +

@@ -45,7 +45,7 @@ class NodeTraversalTest : public ::testing::Test {
       const int n = tri ? tri.mesh()->numFaces() : 0;
       for (int i = 0; i < n; ++i) {
         FltFace face;  // each its own default ID
-        ex_.file.write(face);
+        EXPECT_TRUE(ex_.file.write(face));
       }
       return n;
     });
