@@ -16,6 +16,6 @@ const AttrTableSet* findAttrTableSet(int opcode);
 // The primary-table row whose key equals `key` exactly, or null.
 const AttrDescriptor* findAttribute(const AttrTableSet* set, const char* key);
 // Exact names, no underscore conversion; the first matching entry wins. 1 when found.
-int enumValueOf(const AttrEnumEntry* enumeration, const char* name, int32_t* value);
+[[nodiscard]] int enumValueOf(const AttrEnumEntry* enumeration, const char* name, int32_t* value);
 // The name of the first entry with that value, or null.
 const char* enumNameOf(const AttrEnumEntry* enumeration, int32_t value);

@@ -7,4 +7,5 @@
 #include <string_view>
 
 // Reads one field from `text` at `pos` and moves `pos` past it; false when it held no digit.
-bool readHexField(std::string_view text, size_t& pos, size_t maxDigits, uint32_t* value);
+[[nodiscard]] bool readHexField(std::string_view text, size_t& pos, size_t maxDigits,
+                                uint32_t* value);

@@ -4,4 +4,4 @@ class SceneNode;
 
 // The record opcode a node becomes: FltType when it names an opcode, else (with the
 // fallback) a face for geometry and shapes, a group for a group head. 1 when found.
-int readNodeKind(const SceneNode* node, bool fallback, int* opcode);
+[[nodiscard]] int readNodeKind(const SceneNode* node, bool fallback, int* opcode);

@@ -34,7 +34,7 @@ int readSwitchMasks(const SceneNode& node, FltSwitch& record) {
   for (size_t i = 0; i < bytes; ++i) {
     size_t pos = 0;
     uint32_t byte = 0;
-    readHexField(text.substr(2 * i, 2), pos, 2, &byte);
+    if (!readHexField(text.substr(2 * i, 2), pos, 2, &byte)) byte = 0;
     record.maskWords[i / 4] |= byte << (8 * (i % 4));
   }
   return 1;

@@ -15,4 +15,4 @@ constexpr size_t kMaxSwitchMaskWords = (FltRecord::kMaxLength / 8 * 8 - 28) / 4;
 // hex text, least significant byte of each word first. Nothing is read unless the
 // table found FltSwitchCurr or FltSwitchMaskWidth. The mask count is cut to what fits
 // in one record; words the text does not reach are 0. 1 when the table found anything.
-int readSwitchMasks(const SceneNode& node, FltSwitch& record);
+[[nodiscard]] int readSwitchMasks(const SceneNode& node, FltSwitch& record);

@@ -5,7 +5,7 @@
 class SceneNode;
 
 // The float accessor's value widened to double. 1 when found.
-int readNodeDouble(const SceneNode& node, const char* key, double* value);
+[[nodiscard]] int readNodeDouble(const SceneNode& node, const char* key, double* value);
 // FltVectorX, FltVectorY, FltVectorZ, each independently: an absent key leaves its
 // component as it was. 1 when any of them was found.
-int readNodeVector(const SceneNode& node, double xyz[3]);
+[[nodiscard]] int readNodeVector(const SceneNode& node, double xyz[3]);

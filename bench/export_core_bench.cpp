@@ -22,7 +22,7 @@
 #include "bench/scene_generators.h"
 #include "flt/opcodes.h"
 #include "host/memory_scene.h"
-#include "host/test_host.h"
+#include "tests/support/test_host.h"
 #include "plugin/open_zorvel.h"
 
 namespace fs = std::filesystem;

@@ -46,7 +46,7 @@ bool HalfEdgeMesh::build(const Mesh& mesh) {
   const size_t vertexCount = mesh.verts.size();
   if (faces.size() > kMaxTriangles) return false;
   for (const Face& f : faces)
-    if (f.v[0] >= vertexCount || f.v[1] >= vertexCount || f.v[2] >= vertexCount) return false;
+    if (!f.indexesWithin(vertexCount)) return false;
   faceCount_ = faces.size();
 
   // Corners bucketed by the smaller vertex of their edge, then each bucket (a few

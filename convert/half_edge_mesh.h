@@ -38,21 +38,21 @@ class HalfEdgeMesh {
   // are too many triangles, or when an edge side is claimed twice (a third
   // triangle on one edge, neighbours wound against each other, or a triangle that
   // runs along one edge twice the same way).
-  bool build(const Mesh& mesh);
+  [[nodiscard]] bool build(const Mesh& mesh);
 
   // Removes every edge between two triangles whose sub-materials match (when
   // subMaterialCount > 0, material IDs compared modulo it) and whose face normals
   // lie within `tolerance`, and every edge left dangling inside a merged loop,
   // until nothing changes. Needs the mesh's face normals. Succeeds when at least
   // one edge went and at least three remain.
-  bool merge(const Mesh& mesh, int subMaterialCount, double tolerance);
+  [[nodiscard]] bool merge(const Mesh& mesh, int subMaterialCount, double tolerance);
 
   // Walks every boundary loop left into `out`, in the order of the edge at which
   // each loop is first met. Fails when a loop is broken, runs into another loop or
   // has fewer than three corners. A merged region with holes (or no boundary at
   // all) cannot be one face: its triangles are delivered one by one instead, in
   // mesh order, at the place of its first loop (at the end for no boundary).
-  bool buildPolygons(PolygonLoops& out);
+  [[nodiscard]] bool buildPolygons(PolygonLoops& out);
 
   // Frees every array.
   void clear();
@@ -64,8 +64,8 @@ class HalfEdgeMesh {
   bool removable(const Mesh& mesh, uint32_t e, int subMaterialCount, double tolerance) const;
   // Splices the loops on both sides of e; `touched` receives the edges whose
   // links changed (possibly e itself), 4 at most.
-  int remove(uint32_t e, uint32_t touched[4]);
-  bool walkLoops(PolygonLoops& out);
+  [[nodiscard]] int remove(uint32_t e, uint32_t touched[4]);
+  [[nodiscard]] bool walkLoops(PolygonLoops& out);
   // Every side with a triangle is in a loop, every other side has no links.
   bool linksConsistent() const;
   uint32_t next(uint32_t h) const { return static_cast<uint32_t>(links_[h]); }

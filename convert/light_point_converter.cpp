@@ -7,6 +7,7 @@
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
 #include "attributes/vector_property.h"
+#include "convert/box_union.h"
 #include "convert/export_context.h"
 #include "flt/face.h"
 #include "flt/light_point.h"
@@ -33,7 +34,7 @@ void LightPointConverter::prepare(const ExportContext& context) {
   context_ = &context;
   time_ = context.time();
   file_ = &context.file();
-  colors_ = file_->components().colors;
+  colors_ = &file_->colors();
 }
 
 int LightPointConverter::writeLightPoint(SceneNode* node) {
@@ -57,20 +58,22 @@ int LightPointConverter::writeLightString(SceneNode* node) {
   return 1;
 }
 
+// Unchecked writes, as in the node walk: the file's failure is sticky, so a failed
+// one refuses the rest and fails the export at close.
 void LightPointConverter::writeLights(SceneNode* node, FltRecordBase& record) {
-  file_->write(record);
+  static_cast<void>(file_->write(record));
   FltVector vector;
   double direction[3] = {vector.i, vector.j, vector.k};
   if (readNodeVector(*node, direction)) {
     vector.i = direction[0];
     vector.j = direction[1];
     vector.k = direction[2];
-    file_->write(vector);
+    static_cast<void>(file_->write(vector));
   }
-  file_->writePushLevel();
+  static_cast<void>(file_->writePushLevel());
   for (int i = 0; i < node->childCount(); ++i) addLightVertex(node, node->child(i));
   // The pop flushes the collected vertices as one vertex list.
-  file_->writePopLevel();
+  static_cast<void>(file_->writePopLevel());
 }
 
 void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
@@ -81,27 +84,17 @@ void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
   TriObjectHandle tri(child->evalWorldState(time_).obj, time_);
   if (!tri) return;
   // The centre of the world-space box around the mesh; NaN coordinates never widen it.
-  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-  bool any = false;
-  for (const Point3& p : tri.mesh()->verts) {
-    const Point3 w = p * toWorld;
-    const double c[3] = {w.x, w.y, w.z};
-    if (c[0] != c[0] || c[1] != c[1] || c[2] != c[2]) continue;
-    for (int a = 0; a < 3; ++a) {
-      lo[a] = any ? std::min(lo[a], c[a]) : c[a];
-      hi[a] = any ? std::max(hi[a], c[a]) : c[a];
-    }
-    any = true;
-  }
-  if (!any) {
+  BoxUnion box;
+  for (const Point3& p : tri.mesh()->verts) box.add(p * toWorld);
+  if (box.empty()) {
     // A box with no point has no centre; writing one would place a light nowhere.
     context_->warn("light vertex " + nodeName(child) + " of " + nodeName(parent) +
                    " has no usable vertex; it is left out");
     return;
   }
   FltVertex vertex;
-  vertex.x = (lo[0] + hi[0]) * 0.5;
-  vertex.y = (lo[1] + hi[1]) * 0.5;
-  vertex.z = (lo[2] + hi[2]) * 0.5;
-  file_->addVertex(vertex);
+  vertex.x = box.center(0);
+  vertex.y = box.center(1);
+  vertex.z = box.center(2);
+  static_cast<void>(file_->addVertex(vertex));  // a full palette fails the file
 }

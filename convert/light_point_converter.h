@@ -21,10 +21,10 @@ class LightPointConverter {
   // A node of kind light point, with at least one light point property and at least
   // one child. 1 when it was taken (its records written), 0 when it does not qualify,
   // in which case nothing was written.
-  int writeLightPoint(SceneNode* node);
+  [[nodiscard]] int writeLightPoint(SceneNode* node);
   // The same for a face node whose face properties select a light draw type (8, 9 or
   // 10): the face record stands in place of the light point record.
-  int writeLightString(SceneNode* node);
+  [[nodiscard]] int writeLightString(SceneNode* node);
 
  private:
   void writeLights(SceneNode* node, FltRecordBase& record);

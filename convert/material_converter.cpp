@@ -50,8 +50,7 @@ int MaterialConverter::materialIndexOf(Material* material) {
   auto memo = byMaterial_.find(material);
   if (memo != byMaterial_.end()) return memo->second;
   FltMaterial m;
-  int index =
-      toFltMaterial(material, time_, m) ? file_->components().materials->addMaterial(m) : -1;
+  int index = toFltMaterial(material, time_, m) ? file_->materials().addMaterial(m) : -1;
   byMaterial_.emplace(material, index);
   return index;
 }

@@ -20,7 +20,7 @@ class MaterialConverter {
   void release() { byMaterial_.clear(); }
 
   // The palette entry the material becomes; false for anything but a standard material.
-  static bool toFltMaterial(Material* material, TimeValue t, FltMaterial& out);
+  [[nodiscard]] static bool toFltMaterial(Material* material, TimeValue t, FltMaterial& out);
 
  private:
   FltOutputFile* file_ = nullptr;

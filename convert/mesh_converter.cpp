@@ -15,24 +15,12 @@
 #include "plugin/scene_node.h"
 #include "plugin/texture_map.h"
 
-namespace {
-
-bool isMirrored(const Matrix3& m) {
-  return DotProd(CrossProd(m.getRow(0), m.getRow(1)), m.getRow(2)) < 0.0f;
-}
-
-bool validTriangle(const Face& f, size_t vertCount) {
-  return f.v[0] < vertCount && f.v[1] < vertCount && f.v[2] < vertCount;
-}
-
-}  // namespace
-
 void MeshConverter::prepare(const ExportContext& context, MaterialConverter& materials,
                             TextureSource& textures) {
   release();
   context_ = &context;
   file_ = &context.file();
-  colors_ = file_->components().colors;
+  colors_ = &file_->colors();
   materials_ = &materials;
   textures_ = &textures;
   time_ = context.time();
@@ -51,7 +39,8 @@ int MeshConverter::convertNode(SceneNode* node) {
   if (!node || !file_) return 0;
   release();
   beginNode(node);
-  if (!polygonPath()) trianglePath();
+  // Either path counts the faces it wrote; that count is the answer.
+  if (!polygonPath()) static_cast<void>(trianglePath());
   release();
   return facesWritten_;
 }
@@ -144,14 +133,15 @@ bool MeshConverter::polygonPath() {
     }
     ok = file_->writePopLevel() && ok;
   }
-  if (pushed) file_->writePopLevel();
+  // A failed pop fails the file, which is sticky; the faces written are counted.
+  if (pushed) static_cast<void>(file_->writePopLevel());
   return true;
 }
 
 bool MeshConverter::trianglePath() {
   holder_.reset();
   Matrix3 m = node_->objectToWorld(time_);
-  setMatrix(m, isMirrored(m));
+  setMatrix(m, m.mirrors());
   holder_ = TriObjectHandle(node_->evalWorldState(time_).obj, time_);
   mesh_ = holder_.mesh();
   if (!mesh_) return false;
@@ -159,7 +149,7 @@ bool MeshConverter::trianglePath() {
 
   const size_t vertCount = mesh_->verts.size();
   int valid = 0;
-  for (const Face& f : mesh_->faces) valid += validTriangle(f, vertCount);
+  for (const Face& f : mesh_->faces) valid += f.indexesWithin(vertCount);
   const int skipped = mesh_->numFaces() - valid;
   if (skipped > 0)
     context_->warn(nodeName(node_) + ": " + std::to_string(skipped) +
@@ -177,14 +167,14 @@ bool MeshConverter::trianglePath() {
   const int* order = mirrored_ ? kMirrored : kForward;
   bool ok = true;
   for (int f = 0; f < mesh_->numFaces() && ok; ++f) {
-    if (!validTriangle(mesh_->faces[f], vertCount)) continue;
+    if (!mesh_->faces[f].indexesWithin(vertCount)) continue;
     FltFace face = faceTemplate_;
     fillFace(f, face);
     if (!writeFaceHead(face)) break;
     for (int c = 0; c < 3 && ok; ++c) ok = addCorner(f, order[c]);
     ok = file_->writePopLevel() && ok;
   }
-  file_->writePopLevel();
+  static_cast<void>(file_->writePopLevel());  // as above: sticky
   return true;
 }
 

@@ -29,22 +29,21 @@ class MeshConverter {
   // With Auto Object on, a node of two or more polygons gets an object record
   // around its faces.
   void setAutoObject(bool on) { autoObject_ = on; }
-  bool autoObject() const { return autoObject_; }
   // Writes the node's faces; returns the number of faces written (0 when the node
   // has no mesh or no usable triangle: nothing is written then).
-  int convertNode(SceneNode* node);
+  [[nodiscard]] int convertNode(SceneNode* node);
   void release();
 
  private:
-  bool polygonPath();
-  bool trianglePath();
+  [[nodiscard]] bool polygonPath();
+  [[nodiscard]] bool trianglePath();
   // What every face of the node shares: properties, colors, comment, wire color.
   void beginNode(SceneNode* node);
   void setMatrix(const Matrix3& m, bool mirrored);
   void fillFace(int triangle, FltFace& face);
   // Face record, long ID, comment and push level.
-  bool writeFaceHead(FltFace& face);
-  bool addCorner(int triangle, int corner);
+  [[nodiscard]] bool writeFaceHead(FltFace& face);
+  [[nodiscard]] bool addCorner(int triangle, int corner);
   Point3 worldNormal(const Point3& n) const;
 
   FltOutputFile* file_ = nullptr;

@@ -19,4 +19,4 @@ extern const char* const kFltPropertyKeys[kFltPropertyKeyCount];
 void stripFltKeys(std::string& text);
 // Writes the stripped user text as a comment record, even when nothing is left of it.
 // 1 when a record was written; 0 for an empty user text or a failed write.
-int writeNodeComment(const SceneNode& node, FltOutputFile& file);
+[[nodiscard]] int writeNodeComment(const SceneNode& node, FltOutputFile& file);

@@ -5,6 +5,7 @@
 #include "attributes/apply_attributes.h"
 #include "attributes/node_kind.h"
 #include "attributes/switch_masks.h"
+#include "convert/box_union.h"
 #include "convert/export_context.h"
 #include "convert/light_point_converter.h"
 #include "convert/node_comment.h"
@@ -24,39 +25,34 @@
 
 namespace {
 
+// The walk does not check its writes one by one: the file's failure is sticky, so
+// after one failed write every later one is refused, stopped() turns true and
+// close() reports the first reason. The levels it opened it still closes.
+void relyOnStickyFailure(int /*written*/) {}
+
+// A node without the properties keeps the record's defaults.
+void keepDefaultsWhenAbsent(int /*applied*/) {}
+
 // A name shorter than the 8-character ID field becomes the record's ID.
 void setIdFromName(FltIdRecord& record, const SceneNode* node) {
   const char* name = node->name();
   if (name && std::strlen(name) < FltIdRecord::kIdLength) record.setId(name);
 }
 
-void addBox(const Box3& box, double lo[3], double hi[3], bool& any) {
-  for (int a = 0; a < 3; ++a)
-    if (!(box.pmin[a] <= box.pmax[a])) return;  // empty, or NaN
-  for (int a = 0; a < 3; ++a) {
-    const double bl = box.pmin[a], bh = box.pmax[a];
-    lo[a] = any && lo[a] < bl ? lo[a] : bl;
-    hi[a] = any && hi[a] > bh ? hi[a] : bh;
-  }
-  any = true;
-}
-
-void addSubtreeBoxes(SceneNode* node, TimeValue t, double lo[3], double hi[3], bool& any) {
+void addSubtreeBoxes(SceneNode* node, TimeValue t, BoxUnion& boxes) {
   if (!node) return;
-  if (SceneObject* object = node->evalWorldState(t).obj)
-    addBox(object->objectBoundingBox(t), lo, hi, any);
-  for (int i = 0; i < node->childCount(); ++i) addSubtreeBoxes(node->child(i), t, lo, hi, any);
+  if (SceneObject* object = node->evalWorldState(t).obj) boxes.add(object->objectBoundingBox(t));
+  for (int i = 0; i < node->childCount(); ++i) addSubtreeBoxes(node->child(i), t, boxes);
 }
 
 }  // namespace
 
 bool lodCenter(SceneNode* node, TimeValue t, double center[3]) {
-  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-  bool any = false;
-  addSubtreeBoxes(node, t, lo, hi, any);
+  BoxUnion boxes;
+  addSubtreeBoxes(node, t, boxes);
   // Without any box the record's own default centre, the origin, stands.
-  for (int a = 0; a < 3; ++a) center[a] = any ? (lo[a] + hi[a]) * 0.5 : 0.0;
-  return any;
+  for (int a = 0; a < 3; ++a) center[a] = boxes.center(a);
+  return !boxes.empty();
 }
 
 void NodeTraversal::prepare(const ExportContext& context, HostInterface* host,
@@ -131,19 +127,19 @@ int NodeTraversal::writeTypedNode(SceneNode* node) {
       return writeFaceNode(node);
     case FltDof::kOpcode: {
       FltDof record;
-      applyAttributes(node, &record);
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
       return writeWithChildren(node, record);
     }
     case FltBsp::kOpcode: {
       FltBsp record;
-      applyAttributes(node, &record);
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
       return writeWithChildren(node, record);
     }
     case FltClipRegion::kOpcode: {
       FltClipRegion record;
-      applyAttributes(node, &record);
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
       return writeWithChildren(node, record);
     }
@@ -163,7 +159,7 @@ int NodeTraversal::writeTypedNode(SceneNode* node) {
 int NodeTraversal::writeGroupNode(SceneNode* node) {
   if (node->childCount() == 0) return 1;
   FltGroup record;
-  applyAttributes(node, &record);
+  keepDefaultsWhenAbsent(applyAttributes(node, &record));
   setIdFromName(record, node);
   return writeWithChildren(node, record);
 }
@@ -174,35 +170,35 @@ int NodeTraversal::writeLodNode(SceneNode* node) {
   // Name and centre first, so that the node's properties can override both.
   setIdFromName(record, node);
   double center[3];
-  lodCenter(node, time_, center);
+  keepDefaultsWhenAbsent(lodCenter(node, time_, center));
   record.centerX = center[0];
   record.centerY = center[1];
   record.centerZ = center[2];
-  applyAttributes(node, &record);
+  keepDefaultsWhenAbsent(applyAttributes(node, &record));
   return writeWithChildren(node, record);
 }
 
 int NodeTraversal::writeSwitchNode(SceneNode* node) {
   FltSwitch record;
-  readSwitchMasks(*node, record);
+  keepDefaultsWhenAbsent(readSwitchMasks(*node, record));
   setIdFromName(record, node);
   return writeWithChildren(node, record);
 }
 
 int NodeTraversal::writeExternalRefNode(SceneNode* node) {
   FltExternalRef record;
-  applyAttributes(node, &record);
-  file_->write(record);
+  keepDefaultsWhenAbsent(applyAttributes(node, &record));
+  relyOnStickyFailure(file_->write(record));
   writeComment(node);
   return stopped() ? 0 : 1;
 }
 
 int NodeTraversal::writeWithChildren(SceneNode* node, FltRecordBase& record) {
-  file_->write(record);
+  relyOnStickyFailure(file_->write(record));
   writeComment(node);
-  file_->writePushLevel();
+  relyOnStickyFailure(file_->writePushLevel());
   int result = visitChildren(node);
-  file_->writePopLevel();
+  relyOnStickyFailure(file_->writePopLevel());
   return result && !stopped() ? 1 : 0;
 }
 
@@ -214,22 +210,22 @@ int NodeTraversal::writeFaceNode(SceneNode* node) {
   const bool grouped = autoGroup_ && hasChildren && superFace == 0;
   if (grouped) {
     FltGroup group;
-    file_->write(group);
+    relyOnStickyFailure(file_->write(group));
     const char* name = node->name();
-    file_->writeLongId((std::string(name ? name : "") + "_g").c_str());
-    file_->writePushLevel();
+    relyOnStickyFailure(file_->writeLongId((std::string(name ? name : "") + "_g").c_str()));
+    relyOnStickyFailure(file_->writePushLevel());
   }
   const int faces = writeGeometry(node);
   if (hasChildren) {
     if (faces == 1 && superFace != 0) {
-      file_->writePushSubface();
-      visitChildren(node);
-      file_->writePopSubface();
+      relyOnStickyFailure(file_->writePushSubface());
+      static_cast<void>(visitChildren(node));  // stopped() below says
+      relyOnStickyFailure(file_->writePopSubface());
     } else {
-      visitChildren(node);
+      static_cast<void>(visitChildren(node));  // stopped() below says
     }
   }
-  if (grouped) file_->writePopLevel();
+  if (grouped) relyOnStickyFailure(file_->writePopLevel());
   // A node without faces has been reported; its children still stand.
   return stopped() ? 0 : 1;
 }
@@ -241,18 +237,20 @@ int NodeTraversal::writeDefaultNode(SceneNode* node) {
   const bool pushed = node->childCount() > 0;
   if (pushed) {
     FltGroup group;
-    file_->write(group);
-    file_->writeLongId(node->name());
+    relyOnStickyFailure(file_->write(group));
+    relyOnStickyFailure(file_->writeLongId(node->name()));
     writeComment(node);
-    file_->writePushLevel();
+    relyOnStickyFailure(file_->writePushLevel());
   }
   if (SceneObject* object = node->evalWorldState(time_).obj) {
     const SuperClassId super = object->superClassId();
-    if (super != kCameraClass && super != kLightClass && super != kHelperClass) writeGeometry(node);
+    // A node without faces has been reported; the count is not needed here.
+    if (super != kCameraClass && super != kLightClass && super != kHelperClass)
+      static_cast<void>(writeGeometry(node));
   }
   // Children are visited even when the node's own geometry gave no face.
   int result = visitChildren(node);
-  if (pushed) file_->writePopLevel();
+  if (pushed) relyOnStickyFailure(file_->writePopLevel());
   return result && !stopped() ? 1 : 0;
 }
 
@@ -265,5 +263,5 @@ int NodeTraversal::writeGeometry(SceneNode* node) {
 }
 
 void NodeTraversal::writeComment(SceneNode* node) {
-  writeNodeComment(*node, *file_);
+  relyOnStickyFailure(writeNodeComment(*node, *file_));
 }

@@ -23,7 +23,7 @@ class SceneNode;
 // The centre of the union of the object-space boxes of the node's object and of every
 // descendant's (no node transform applied). False, and (0, 0, 0), when no node of the
 // subtree has an object with extent.
-bool lodCenter(SceneNode* node, TimeValue t, double center[3]);
+[[nodiscard]] bool lodCenter(SceneNode* node, TimeValue t, double center[3]);
 
 class NodeTraversal {
  public:
@@ -34,7 +34,6 @@ class NodeTraversal {
   void prepare(const ExportContext& context, HostInterface* host, LightPointConverter& lights,
                GeometryWriter geometry);
   void setAutoGroup(bool on) { autoGroup_ = on; }
-  bool autoGroup() const { return autoGroup_; }
 
   // Counts the scene for the progress (root included) and restarts nodes done at 0.
   void countScene(SceneNode* root);
@@ -44,25 +43,25 @@ class NodeTraversal {
   int subtreeCount(SceneNode* node);
 
   // Each returns 1 on success and 0 once the walk has stopped.
-  int visitNode(SceneNode* node);
-  int visitChildren(SceneNode* node);
+  [[nodiscard]] int visitNode(SceneNode* node);
+  [[nodiscard]] int visitChildren(SceneNode* node);
   // 0 also when no handler took the node; then nothing was written.
-  int writeTypedNode(SceneNode* node);
-  int writeDefaultNode(SceneNode* node);
+  [[nodiscard]] int writeTypedNode(SceneNode* node);
+  [[nodiscard]] int writeDefaultNode(SceneNode* node);
 
   bool cancelled() const { return cancelled_; }
   // After a cancel or a failed write nothing new is written; open levels still close.
   bool stopped() const;
 
  private:
-  int writeGroupNode(SceneNode* node);
-  int writeLodNode(SceneNode* node);
-  int writeSwitchNode(SceneNode* node);
-  int writeExternalRefNode(SceneNode* node);
-  int writeFaceNode(SceneNode* node);
+  [[nodiscard]] int writeGroupNode(SceneNode* node);
+  [[nodiscard]] int writeLodNode(SceneNode* node);
+  [[nodiscard]] int writeSwitchNode(SceneNode* node);
+  [[nodiscard]] int writeExternalRefNode(SceneNode* node);
+  [[nodiscard]] int writeFaceNode(SceneNode* node);
   // The record filled by the handler, its comment, and the children one level down.
-  int writeWithChildren(SceneNode* node, FltRecordBase& record);
-  int writeGeometry(SceneNode* node);
+  [[nodiscard]] int writeWithChildren(SceneNode* node, FltRecordBase& record);
+  [[nodiscard]] int writeGeometry(SceneNode* node);
   void writeComment(SceneNode* node);
   void reportProgress();
 

@@ -9,12 +9,9 @@
 int PolygonExtractor::extract(SceneNode* node) {
   clear();
   if (!node) return 0;
-  node_ = node;
 
   objectTransform_ = node->objectToWorld(kTime);
-  const Point3 r0 = objectTransform_.getRow(0), r1 = objectTransform_.getRow(1),
-               r2 = objectTransform_.getRow(2);
-  mirrored_ = DotProd(CrossProd(r0, r1), r2) < 0.0f;
+  mirrored_ = objectTransform_.mirrors();
 
   triObject_ = TriObjectHandle(node->evalWorldState(kTime).obj, kTime);
   mesh_ = triObject_.mesh();
@@ -62,7 +59,6 @@ void PolygonExtractor::clear() {
   halfEdges_.clear();
   triObject_.reset();
   mesh_ = nullptr;
-  node_ = nullptr;
   material_ = nullptr;
   subMaterialCount_ = 0;
   mirrored_ = false;

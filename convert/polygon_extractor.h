@@ -33,14 +33,14 @@ class PolygonExtractor {
   ~PolygonExtractor() { clear(); }
 
   // 1 on success, 0 on failure. Starts by clearing the previous result.
-  int extract(SceneNode* node);
+  [[nodiscard]] int extract(SceneNode* node);
 
   int polygonCount() const { return static_cast<int>(polygons_.count()); }
   // Corners (equal to edges) of polygon i; 0 for an i out of range.
   int vertexCount(int i) const;
   // Vertex k (modulo the polygon's vertex count) of polygon i: 1 and the triangle
   // and corner it comes from; 0 for an i out of range.
-  int polygonVertex(int i, int k, int& triangle, int& corner) const;
+  [[nodiscard]] int polygonVertex(int i, int k, int& triangle, int& corner) const;
 
   // Releases the triangle object when it was made for the extraction, forgets
   // everything else.
@@ -51,9 +51,6 @@ class PolygonExtractor {
   TriObject* triObject() const { return triObject_.get(); }
   const Matrix3& objectTransform() const { return objectTransform_; }
   bool mirrored() const { return mirrored_; }
-  SceneNode* node() const { return node_; }
-  Material* material() const { return material_; }
-  int subMaterialCount() const { return subMaterialCount_; }
 
  private:
   static constexpr TimeValue kTime = 0;
@@ -62,7 +59,6 @@ class PolygonExtractor {
   TriObjectHandle triObject_;
   Mesh* mesh_ = nullptr;
   Matrix3 objectTransform_;
-  SceneNode* node_ = nullptr;
   Material* material_ = nullptr;
   int subMaterialCount_ = 0;
   HalfEdgeMesh halfEdges_;

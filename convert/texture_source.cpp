@@ -48,11 +48,6 @@ void TextureSource::prepare(const std::string& outputPath, const ExportContext& 
   builtFrom_.clear();
 }
 
-void TextureSource::release() {
-  byMap_.clear();
-  builtFrom_.clear();
-}
-
 int TextureSource::textureIndexOf(TextureMap* map) {
   if (!map || map->classId() != kBitmapTextureClassId || !file_) return -1;
   auto memo = byMap_.find(map);
@@ -63,7 +58,7 @@ int TextureSource::textureIndexOf(TextureMap* map) {
 
   std::string key = map->mapName();
   paths_.resolveTexturePath(key);
-  int index = file_->components().textures->findTexture(key);
+  int index = file_->textures().findTexture(key);
   if (index == -1) {
     index = addEntry(map, key);
   } else if (paths_.copyApplies()) {
@@ -82,7 +77,7 @@ int TextureSource::addEntry(TextureMap* map, const std::string& key) {
   bool missing = false;
   fillEntry(map, entry, source, missing);
   entry.attributeFile = placeImage(source, entry.key(), missing);
-  int index = file_->components().textures->addTexture(entry);
+  int index = file_->textures().addTexture(entry);
   builtFrom_.emplace(key, map->mapName());
   return index;
 }

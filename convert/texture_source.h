@@ -25,7 +25,6 @@ class TextureSource {
   // In place, as the database will refer to the image.
   void resolveTexturePath(std::string& path) const { paths_.resolveTexturePath(path); }
   const TexturePathContext& paths() const { return paths_; }
-  void release();
 
  private:
   int addEntry(TextureMap* map, const std::string& key);

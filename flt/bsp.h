@@ -16,8 +16,8 @@ class FltBsp : public FltIdRecord {
 
   // The plane through three points, scaled by 1/sqrt(a²+b²+c²+d²). Collinear points
   // (or non-finite input) have no plane: the result is false and `plane` is untouched.
-  static bool planeFromPoints(const double p1[3], const double p2[3], const double p3[3],
-                              double plane[4]);
+  [[nodiscard]] static bool planeFromPoints(const double p1[3], const double p2[3],
+                                            const double p3[3], double plane[4]);
 
   // The plane through (0,0,0), (0,1,0) and (1,0,0).
   double a = 0.0;

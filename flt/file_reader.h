@@ -24,12 +24,12 @@ class FltFileReader : public FltRecordHolder {
   FltFileReader& operator=(const FltFileReader&) = delete;
 
   // False when the file cannot be read; error() then names the file and the reason.
-  bool open(const std::string& path);
+  [[nodiscard]] bool open(const std::string& path);
   void close();
   bool isOpen() const { return file_ != nullptr; }
 
   // Loads the next record; false at the end of the file or on a fault.
-  bool next();
+  [[nodiscard]] bool next();
 
   // The current record, cut to FltRecord::kMaxLength when its head says more.
   const FltRecord& record() const { return record_; }
@@ -60,7 +60,7 @@ class FltFileReader : public FltRecordHolder {
 
  private:
   void setFault(int64_t offset, const std::string& what);
-  size_t readFully(uint8_t* dst, size_t n);
+  [[nodiscard]] size_t readFully(uint8_t* dst, size_t n);
 
   std::FILE* file_ = nullptr;
   std::string path_;

@@ -8,7 +8,7 @@
 
 int FltIdRecord::write(FltOutputFile& file) {
   if (id[0] == '\0') {
-    int16_t& counter = idCounter(*file.components().header);
+    int16_t& counter = idCounter(file.header());
     std::snprintf(id, sizeof id, idFormat(), static_cast<int>(counter));
     counter = static_cast<int16_t>(counter + 1);
   }

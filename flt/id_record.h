@@ -14,7 +14,7 @@ class FltIdRecord : public FltRecordBase {
 
   FltIdRecord() : id{} {}
   const char* name() const override { return id; }
-  int write(FltOutputFile& file) override;
+  [[nodiscard]] int write(FltOutputFile& file) override;
 
   // Copies at most 8 characters; longer names are cut.
   void setId(const char* text);

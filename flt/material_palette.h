@@ -24,7 +24,7 @@ class FltMaterialPalette {
   static constexpr int kMaxMaterials = 32768;
 
   // The index of an equal material, or of the copy appended now.
-  int32_t addMaterial(const FltMaterial& m);
+  [[nodiscard]] int32_t addMaterial(const FltMaterial& m);
   int materialCount() const { return static_cast<int>(materials_.size()); }
   const FltMaterial& material(int i) const { return materials_[i]; }
   void clear();
@@ -32,7 +32,7 @@ class FltMaterialPalette {
   // Writes nothing without materials. Fails the file rather than write faces whose
   // indexes no written material holds (more than 64 below revision 1500, more
   // than a 16-bit index reaches). 1 when written.
-  int write(FltOutputFile& file) const;
+  [[nodiscard]] int write(FltOutputFile& file) const;
 
  private:
   // The colors and alpha as bit patterns, with -0 and 0 made one value.

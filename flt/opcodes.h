@@ -12,6 +12,6 @@ struct FltOpcodeEntry {
 // "UNDEFINED" for an opcode the table does not hold.
 const char* opcodeName(int opcode);
 // Case-insensitive; "FLT_" is prefixed when missing. 1 when found, 0 otherwise.
-int opcodeFromName(const char* name, int16_t* opcode);
+[[nodiscard]] int opcodeFromName(const char* name, int16_t* opcode);
 // The category of a known opcode, -1 otherwise.
 int opcodeCategory(int opcode);

@@ -21,7 +21,7 @@ std::string systemError() {
 
 // A temporary file in the output's own directory, so that the final rename stays
 // on one file system; created with the permissions a plain fopen would give.
-std::FILE* openTemporaryBeside(const std::string& path, std::string* tempPath) {
+FileHandle openTemporaryBeside(const std::string& path, std::string* tempPath) {
   std::string dir = ".";
   std::string base = path;
   size_t slash = path.rfind('/');
@@ -33,17 +33,17 @@ std::FILE* openTemporaryBeside(const std::string& path, std::string* tempPath) {
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
-  if (fd < 0) return nullptr;
+  if (fd < 0) return FileHandle();
   mode_t mask = umask(0);
   umask(mask);
   fchmod(fd, 0666 & ~mask);
-  std::FILE* f = fdopen(fd, "wb");
+  FileHandle f(fdopen(fd, "wb"));
   if (!f) {
     int saved = errno;
     ::close(fd);
     unlink(name.data());
     errno = saved;
-    return nullptr;
+    return f;
   }
   *tempPath = name.data();
   return f;
@@ -56,17 +56,20 @@ FltOutputFile::FltOutputFile() {
 }
 
 FltOutputFile::~FltOutputFile() {
+  // A destructor has nowhere to report a failed close; the path is then left as it was.
   if (failed_)
     discard();
   else
-    close();
+    static_cast<void>(close());
 }
 
 void FltOutputFile::reset() {
-  current_ = body_ = real_ = nullptr;
+  current_ = nullptr;
+  body_.reset();
+  real_.reset();
   path_.clear();
   tempPath_.clear();
-  state_ = 0;
+  state_ = State::kClosed;
   pushDepth_ = subfaceDepth_ = extensionDepth_ = attributeDepth_ = 0;
   header_.reset();
   colorPalette_.reset();
@@ -77,11 +80,6 @@ void FltOutputFile::reset() {
   flushing_ = false;
   paletteWriting_ = false;
   setVersion(kRevision152);
-  components_ = Components{&header_, nullptr, nullptr, nullptr, nullptr};
-  components_.materials = &materialPalette_;
-  components_.textures = &textureList_;
-  components_.colors = &colorPalette_;
-  components_.vertices = &vertexPalette_;
 }
 
 void FltOutputFile::setVersion(int version) {
@@ -97,11 +95,12 @@ void FltOutputFile::fail(const std::string& why) {
 }
 
 int FltOutputFile::open(const std::string& path, int version) {
-  if (state_ == 1) {
+  if (state_ == State::kOpen) {
+    // Whoever needs to know how the previous file ended closes it first.
     if (failed_)
       discard();
     else
-      close();
+      static_cast<void>(close());
   }
   reset();
   failed_ = false;
@@ -112,25 +111,23 @@ int FltOutputFile::open(const std::string& path, int version) {
     error_ = "cannot open " + path + ": " + systemError();
     return 0;
   }
-  body_ = std::tmpfile();
+  body_ = FileHandle(std::tmpfile());
   if (!body_) {
     failed_ = true;
     error_ = "cannot create a temporary file for " + path + ": " + systemError();
-    std::fclose(real_);
+    real_.reset();
     unlink(tempPath_.c_str());
     reset();
     return 0;
   }
-  current_ = body_;
+  current_ = body_.get();
   path_ = path;
   textureList_.layout().setFilePath(layoutPathFor(path));
-  state_ = 1;
+  state_ = State::kOpen;
   setVersion(version);
   FltGroup top;
-  writePushLevel();
-  write(top);
-  writePushLevel();
-  return isOpen();
+  const bool started = writePushLevel() && write(top) && writePushLevel();
+  return started && isOpen() ? 1 : 0;
 }
 
 bool FltOutputFile::flushPending() {
@@ -231,20 +228,21 @@ int FltOutputFile::writeLongId(const char* text) {
 }
 
 bool FltOutputFile::copyBody() {
-  if (std::fflush(body_) != 0 || std::fseek(body_, 0, SEEK_SET) != 0) {
+  std::FILE* body = body_.get();
+  if (std::fflush(body) != 0 || std::fseek(body, 0, SEEK_SET) != 0) {
     fail("cannot read back the temporary body of " + path_ + ": " + systemError());
     return false;
   }
   std::vector<char> chunk(1 << 16);
   for (;;) {
-    size_t n = std::fread(chunk.data(), 1, chunk.size(), body_);
+    size_t n = std::fread(chunk.data(), 1, chunk.size(), body);
     if (n == 0) break;
-    if (std::fwrite(chunk.data(), 1, n, real_) != n) {
+    if (std::fwrite(chunk.data(), 1, n, real_.get()) != n) {
       fail("cannot write " + path_ + ": " + systemError());
       return false;
     }
   }
-  if (std::ferror(body_)) {
+  if (std::ferror(body)) {
     fail("cannot read back the temporary body of " + path_);
     return false;
   }
@@ -252,11 +250,7 @@ bool FltOutputFile::copyBody() {
 }
 
 bool FltOutputFile::finishRealFile() {
-  std::FILE* real = real_;
-  real_ = nullptr;
-  bool ok = std::fflush(real) == 0 && !std::ferror(real);
-  if (std::fclose(real) != 0) ok = false;
-  if (!ok) {
+  if (!real_.close()) {
     fail("cannot write " + path_ + ": " + systemError());
     return false;
   }
@@ -269,30 +263,33 @@ bool FltOutputFile::finishRealFile() {
 }
 
 void FltOutputFile::closeStreams() {
-  if (body_) std::fclose(body_);
-  if (real_) std::fclose(real_);
-  body_ = real_ = current_ = nullptr;
+  body_.reset();
+  real_.reset();
+  current_ = nullptr;
   if (!tempPath_.empty()) unlink(tempPath_.c_str());
   tempPath_.clear();
 }
 
 int FltOutputFile::close() {
-  if (state_ != 1 || !current_) return 0;
-  flushPending();
-  while (pushDepth_ > 0 && !failed_) writePopLevel();
-  current_ = real_;
+  if (state_ != State::kOpen || !current_) return 0;
+  // Unchecked from here on: failure is sticky, every write after a failed one is
+  // refused, and !failed_ below decides.
+  static_cast<void>(flushPending());
+  while (pushDepth_ > 0 && !failed_) static_cast<void>(writePopLevel());
+  current_ = real_.get();
   vertexPalette_.resolveColors(colorPalette_);
-  write(header_);
-  write(colorPalette_);
-  materialPalette_.write(*this);
-  textureList_.write(*this);
+  static_cast<void>(write(header_));
+  static_cast<void>(write(colorPalette_));
+  static_cast<void>(materialPalette_.write(*this));
+  static_cast<void>(textureList_.write(*this));
   paletteWriting_ = true;
-  write(vertexPalette_);
+  static_cast<void>(write(vertexPalette_));
   paletteWriting_ = false;
   // Separate files beside the images; a failure here is a warning, not a failed export.
-  if (!failed_) textureList_.writeAttributeFiles(version_, warn_);
-  if (!failed_) copyBody();
-  if (!failed_) finishRealFile();
+  // How many were written does not matter here: each one missing was warned of.
+  if (!failed_) static_cast<void>(textureList_.writeAttributeFiles(version_, warn_));
+  if (!failed_) static_cast<void>(copyBody());
+  if (!failed_) static_cast<void>(finishRealFile());
   bool ok = !failed_;
   closeStreams();
   reset();
@@ -300,7 +297,7 @@ int FltOutputFile::close() {
 }
 
 void FltOutputFile::discard() {
-  if (state_ != 1) return;
+  if (state_ != State::kOpen) return;
   closeStreams();
   reset();
 }

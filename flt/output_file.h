@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "flt/color_palette.h"
+#include "flt/file_handle.h"
 #include "flt/header.h"
 #include "flt/material_palette.h"
 #include "flt/record.h"
@@ -30,48 +31,48 @@ class FltVertexPalette;
 
 class FltOutputFile : public FltRecordHolder {
  public:
-  // The header and the palettes, in the order the record classes reach them.
-  struct Components {
-    FltHeader* header;
-    FltColorPalette* colors;
-    FltMaterialPalette* materials;
-    FltTextureList* textures;
-    FltVertexPalette* vertices;
-  };
-
   FltOutputFile();
   ~FltOutputFile() override;
   FltOutputFile(const FltOutputFile&) = delete;
   FltOutputFile& operator=(const FltOutputFile&) = delete;
 
-  // Non-zero when open. A file still open is finished first (discarded if it failed).
-  int open(const std::string& path, int version);
+  // Non-zero when open and its first records written. A file still open is finished
+  // first (discarded if it failed).
+  [[nodiscard]] int open(const std::string& path, int version);
   int isOpen() const { return current_ != nullptr; }
   // Writes header, palettes and body to the real file. 1 on success; 0 when any
   // write failed, in which case nothing is left at the output path.
-  int close();
+  [[nodiscard]] int close();
   // Drops an open file without finishing it; the output path is left as it was.
   void discard();
 
   void setVersion(int version);
   int version() const { return version_; }
   FltRecord& scratchRecord() { return scratch_; }
-  const Components& components() const { return components_; }
+  // The header and the palettes, which converters fill while the scene is walked.
+  FltHeader& header() { return header_; }
+  FltColorPalette& colors() { return colorPalette_; }
+  FltMaterialPalette& materials() { return materialPalette_; }
+  FltTextureList& textures() { return textureList_; }
+  FltVertexPalette& vertices() { return vertexPalette_; }
+  const FltHeader& header() const { return header_; }
+  const FltColorPalette& colors() const { return colorPalette_; }
+  const FltMaterialPalette& materials() const { return materialPalette_; }
+  const FltTextureList& textures() const { return textureList_; }
+  const FltVertexPalette& vertices() const { return vertexPalette_; }
 
   // Each returns 1 when written, 0 when the record was refused or the write failed.
-  int writeRecord(FltRecord& record);
-  int write(FltRecordBase& record) { return record.write(*this); }
-  int writePushLevel();
-  int writePopLevel();
-  int writePushSubface();
-  int writePopSubface();
-  int writeLongId(const char* text);
+  [[nodiscard]] int writeRecord(FltRecord& record);
+  [[nodiscard]] int write(FltRecordBase& record) { return record.write(*this); }
+  [[nodiscard]] int writePushLevel();
+  [[nodiscard]] int writePopLevel();
+  [[nodiscard]] int writePushSubface();
+  [[nodiscard]] int writePopSubface();
+  [[nodiscard]] int writeLongId(const char* text);
 
-  // Appends a vertex palette offset to the vertex list of the face being written.
-  void addVertexOffset(int32_t offset) { pending_.append(offset); }
   // During the walk: adds the vertex to the palette and its offset to the pending
   // vertex list (a full palette fails the export). At close: writes the vertex.
-  int addVertex(const FltVertex& vertex);
+  [[nodiscard]] int addVertex(const FltVertex& vertex);
 
   int pushDepth() const { return pushDepth_; }
   int subfaceDepth() const { return subfaceDepth_; }
@@ -93,14 +94,16 @@ class FltOutputFile : public FltRecordHolder {
 
  private:
   void reset();
-  bool flushPending();
-  bool copyBody();
-  bool finishRealFile();
+  [[nodiscard]] bool flushPending();
+  [[nodiscard]] bool copyBody();
+  [[nodiscard]] bool finishRealFile();
   void closeStreams();
+
+  enum class State { kClosed, kOpen };
 
   int version_ = kRevision152;
   FltRecord scratch_;
-  int state_ = 0;
+  State state_ = State::kClosed;
   int pushDepth_ = 0;
   int subfaceDepth_ = 0;
   int extensionDepth_ = 0;
@@ -114,10 +117,10 @@ class FltOutputFile : public FltRecordHolder {
   FltRecord pendingRecord_;
   bool flushing_ = false;
   bool paletteWriting_ = false;
-  Components components_{};
+  // Where records go now: the body during the walk, the real file at close.
   std::FILE* current_ = nullptr;
-  std::FILE* body_ = nullptr;
-  std::FILE* real_ = nullptr;
+  FileHandle body_;
+  FileHandle real_;
   std::string path_;
   std::string tempPath_;
   bool failed_ = false;

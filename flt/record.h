@@ -35,6 +35,8 @@ class FltRecord {
 
   void seek(int pos);
   void seekBody() { seek(4); }
+  // skip and readBytes answer how many bytes they moved over; most callers need
+  // not know, since a read past the end gives zeros and a write grows the record.
   int skip(int n);
   void alignTo8();
 
@@ -82,7 +84,7 @@ class FltRecord {
   void begin(uint16_t opcode);
   void finish();
   // Finishes the record and writes it; false when the stream write failed.
-  bool writeTo(std::FILE* stream);
+  [[nodiscard]] bool writeTo(std::FILE* stream);
 
   // Loads a whole record (head included) read from a file, for the parse side.
   void assign(const uint8_t* bytes, int n);

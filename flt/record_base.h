@@ -22,7 +22,7 @@ class FltRecordBase {
   // The record's ID text for kinds that carry one, null for the others.
   virtual const char* name() const { return nullptr; }
   // Serialises into the file's scratch record and writes it; 0 on failure.
-  virtual int write(FltOutputFile& file);
+  [[nodiscard]] virtual int write(FltOutputFile& file);
   virtual void serialise(FltRecord& record, int version) const = 0;
   virtual void read(FltOutputFile& file);
   virtual void parse(FltRecord& record, int version) = 0;

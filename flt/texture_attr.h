@@ -64,5 +64,5 @@ struct FltTextureAttr {
   void parse(FltRecord& buffer);
   // Writes the whole file to an open stream; false without a stream or when the
   // write failed.
-  bool write(std::FILE* stream) const;
+  [[nodiscard]] bool write(std::FILE* stream) const;
 };

@@ -19,7 +19,7 @@ class FltTextureColumn {
 
   // Refuses when full, or when a non-empty column would grow past its maximum
   // height; an empty column takes any texture.
-  bool accept(FltTexture& t);
+  [[nodiscard]] bool accept(FltTexture& t);
   // Sets every texture's x and y from the column's place and modes.
   void positionTextures();
   // The least x at which none of the column's textures, at their present heights,

@@ -1,5 +1,7 @@
 #include "flt/texture_layout.h"
 
+#include <cstdio>
+
 #include "flt/texture.h"
 
 void TextureLayout::place(FltTexture& t) {
@@ -11,21 +13,22 @@ void TextureLayout::place(FltTexture& t) {
   }
   auto number = static_cast<int32_t>(pages_.size());
   pages_.push_back(std::make_unique<FltTexturePage>(number, pageWidth, pageHeight));
-  pages_.back()->tryTexture(t);
+  // An empty page takes any texture, even one larger than the page.
+  static_cast<void>(pages_.back()->tryTexture(t));
 }
 
 void TextureLayout::clear() {
   pages_.clear();
   pageWidth = pageHeight = kPageSize;
-  if (layoutFile_) std::fclose(layoutFile_);
-  layoutFile_ = nullptr;
+  // The layout is a diagnostic: a write it lost does not concern the export.
+  layoutFile_.reset();
 }
 
 void TextureLayout::dump() {
   if (filePath_.empty()) return;
-  if (!layoutFile_) layoutFile_ = std::fopen(filePath_.c_str(), "w");
+  if (!layoutFile_) layoutFile_ = FileHandle::open(filePath_.c_str(), "w");
   if (!layoutFile_) return;
-  std::FILE* f = layoutFile_;
+  std::FILE* f = layoutFile_.get();
   for (size_t i = 0; i < pages_.size(); ++i) {
     const FltTexturePage& p = *pages_[i];
     std::fprintf(f, "page #%d, x:%d y:%d w:%d h:%d\n", static_cast<int>(i), p.x, p.y, p.width,

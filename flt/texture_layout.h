@@ -5,11 +5,11 @@
 // the output file, see layoutPathFor), which stays open until the layout is cleared.
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "flt/file_handle.h"
 #include "flt/texture_page.h"
 
 class FltTexture;
@@ -43,7 +43,7 @@ class TextureLayout {
   void dump();
 
   std::vector<std::unique_ptr<FltTexturePage>> pages_;
-  std::FILE* layoutFile_ = nullptr;
+  FileHandle layoutFile_;
   std::string filePath_;
 };
 

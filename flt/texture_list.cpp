@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "flt/file_handle.h"
 #include "flt/output_file.h"
 
 int32_t FltTextureList::findTexture(const std::string& path) const {
@@ -25,11 +26,6 @@ int32_t FltTextureList::addTexture(const FltTexture& t) {
   size_t cut = key.find_last_of("/\\");
   if (cut != std::string::npos) directories_.add(key.substr(0, cut).c_str());
   return copy.patternIndex;
-}
-
-const FltTexture* FltTextureList::entryByPattern(int32_t patternIndex) const {
-  auto it = byPattern_.find(patternIndex);
-  return it == byPattern_.end() ? nullptr : entries_[it->second].get();
 }
 
 void FltTextureList::clear() {
@@ -63,10 +59,10 @@ namespace {
 bool attributeBytes(const FltTextureAttr& attributes, std::string& out) {
   char* data = nullptr;
   size_t size = 0;
-  std::FILE* f = open_memstream(&data, &size);
+  FileHandle f(open_memstream(&data, &size));
   if (!f) return false;
-  bool ok = attributes.write(f);
-  ok = std::fclose(f) == 0 && ok;
+  bool ok = attributes.write(f.get());
+  ok = f.close() && ok;
   if (ok) out.assign(data, size);
   std::free(data);
   return ok;
@@ -75,11 +71,10 @@ bool attributeBytes(const FltTextureAttr& attributes, std::string& out) {
 // 1 when the file holds exactly `bytes`, 0 when it holds anything else, -1 when
 // there is no such file.
 int holdsExactly(const std::string& name, const std::string& bytes) {
-  std::FILE* f = std::fopen(name.c_str(), "rb");
+  FileHandle f = FileHandle::open(name.c_str(), "rb");
   if (!f) return errno == ENOENT ? -1 : 0;
   std::string have(bytes.size() + 1, '\0');
-  size_t n = std::fread(&have[0], 1, have.size(), f);
-  std::fclose(f);
+  size_t n = std::fread(&have[0], 1, have.size(), f.get());
   return n == bytes.size() && have.compare(0, n, bytes) == 0 ? 1 : 0;
 }
 
@@ -119,14 +114,14 @@ int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn
         continue;
       }
     }
-    std::FILE* f = std::fopen(name.c_str(), "wb");
+    FileHandle f = FileHandle::open(name.c_str(), "wb");
     if (!f) {
       if (warn) warn("cannot write texture attribute file " + name + ": " + std::strerror(errno));
       continue;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
     int savedErrno = errno;
-    if (std::fclose(f) != 0) {
+    if (!f.close()) {
       ok = false;
       savedErrno = errno;
     }

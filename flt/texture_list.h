@@ -31,13 +31,11 @@ class FltTextureList {
   int32_t findTexture(const std::string& path) const;
   // The pattern index of the entry with t's key, or of the copy added now. A copy
   // whose pattern index is -1 is placed on a texture page first.
-  int32_t addTexture(const FltTexture& t);
+  [[nodiscard]] int32_t addTexture(const FltTexture& t);
 
   int entryCount() const { return static_cast<int>(entries_.size()); }
   const FltTexture& entry(int i) const { return *entries_[i]; }
   FltTexture& entry(int i) { return *entries_[i]; }
-  // The earliest entry with that pattern index, or null.
-  const FltTexture* entryByPattern(int32_t patternIndex) const;
 
   // Deletes entries and pages, closes the layout file and reads the search
   // directories from the environment again.
@@ -45,10 +43,10 @@ class FltTextureList {
 
   // The texture palette records, in order of adding. Fails the file when a pattern
   // index is past what a face can hold. 1 when written.
-  int write(FltOutputFile& file) const;
+  [[nodiscard]] int write(FltOutputFile& file) const;
   // Writes each entry's key + ".attr". A file that cannot be written does not stop
   // the others; the reason goes to `warn`. The count of files written.
-  int writeAttributeFiles(int version, const WarningSink& warn) const;
+  [[nodiscard]] int writeAttributeFiles(int version, const WarningSink& warn) const;
 
   TextureLayout& layout() { return layout_; }
   const TextureLayout& layout() const { return layout_; }
@@ -58,6 +56,7 @@ class FltTextureList {
  private:
   std::vector<std::unique_ptr<FltTexture>> entries_;
   std::unordered_map<std::string, size_t> byKey_;
+  // Entries in pattern index order, kept in step though nothing looks one up yet.
   std::multimap<int32_t, size_t> byPattern_;
   TextureLayout layout_;
   SearchDirectories directories_;

@@ -56,7 +56,7 @@ void FltTexturePage::arrange() {
     }
     if (!placed) {
       columns_.push_back(std::make_unique<FltTextureColumn>(maxHeight));
-      columns_.back()->accept(**it);
+      static_cast<void>(columns_.back()->accept(**it));  // an empty column takes any
     }
   }
   for (size_t j = 0; j < columns_.size(); ++j) {

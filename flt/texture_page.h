@@ -20,7 +20,7 @@ class FltTexturePage {
 
   // Adds the texture unless the page is full or the texture would push the page
   // past its maximum size (a page that is already past it may grow no further).
-  bool tryTexture(FltTexture& t);
+  [[nodiscard]] bool tryTexture(FltTexture& t);
   // Appends the texture, gives it its pattern index and arranges the page.
   void add(FltTexture& t);
   // Rebuilds the columns: widest textures first, each into the first column with

@@ -27,12 +27,12 @@ class FltVertexPalette : public FltRecordBase {
   uint16_t opcode() const override { return kOpcode; }
   // Writes the palette record, then every vertex in arrival order through the
   // file's addVertex (which writes them while its palette-writing flag is set).
-  int write(FltOutputFile& file) override;
+  [[nodiscard]] int write(FltOutputFile& file) override;
   void serialise(FltRecord& record, int version) const override;
   void parse(FltRecord& record, int version) override;
 
   // The offset of an equal stored vertex, else of the new copy; kFull when full.
-  int32_t add(const FltVertex& vertex);
+  [[nodiscard]] int32_t add(const FltVertex& vertex);
   // Sets every stored vertex's color index from the color palette (may add colors).
   void resolveColors(FltColorPalette& colors);
 

@@ -26,9 +26,9 @@ class ImageBitmap : public Bitmap {
 // Pixel size from an image file's header: the formats stb_image knows, and SGI
 // images (.rgb, .rgba, .int), common among OpenFlight textures. False when the
 // file is missing or not an image.
-bool readImageSize(const std::string& path, int& width, int& height);
+[[nodiscard]] bool readImageSize(const std::string& path, int& width, int& height);
 // The same test on an image held in memory (an embedded one).
-bool readsAsImage(const unsigned char* bytes, size_t size);
+[[nodiscard]] bool readsAsImage(const unsigned char* bytes, size_t size);
 
 class FileBitmapManager : public BitmapManager {
  public:

@@ -23,7 +23,7 @@ class PluginModule {
 
   // False, with error() "cannot load PATH: why", when the file is no module of
   // this host: dlopen fails, an entry point is missing, or its version word differs.
-  bool load(const std::string& path);
+  [[nodiscard]] bool load(const std::string& path);
   bool loaded() const { return handle_ != nullptr; }
 
   // A new exporter, owned by the module, whose class lists `extension` (without

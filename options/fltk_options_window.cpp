@@ -15,7 +15,7 @@
 #include <cmath>
 #include <string>
 
-#include "options/link_widget.h"
+#include "options/hyperlink_widget.h"
 #include "options/options_dialog.h"
 
 namespace {
@@ -208,7 +208,7 @@ void FltkOptionsWindow::build() {
   cancel->callback(cancelled, this);
   widgets_[kCancelButton] = cancel;
   widgets_[kHyperlinkControl] =
-      makeLinkWidget(190, 60, 150, 20, label(kHyperlinkControl), dialog_->linkTarget());
+      new HyperlinkWidget(190, 60, 150, 20, label(kHyperlinkControl), dialog_->linkTarget());
   window_->end();
   window_->callback(cancelled, this);
   window_->set_modal();
@@ -284,7 +284,8 @@ bool FltkOptionsWindow::requestFocus(int id) {
 
 void FltkOptionsWindow::navigate(bool backward) {
   if (!dialog_) return;
-  dialog_->pressTab(backward);
+  // A refused move has shown its message and kept the focus; syncFocus follows it.
+  static_cast<void>(dialog_->pressTab(backward));
   syncFocus();
 }
 

@@ -38,13 +38,13 @@ class FltkOptionsWindow : public OptionsView {
 
   // The control widgets ask before they take the focus or a click; a refused
   // request has shown its message and put the focus back where the model says.
-  bool requestFocus(int id);
+  [[nodiscard]] bool requestFocus(int id);
   // Tab and Shift+Tab move through the model, which may keep the focus.
   void navigate(bool backward);
   OptionsDialog* dialog() const { return dialog_; }
 
  private:
-  static bool openDisplay();
+  [[nodiscard]] static bool openDisplay();
   void build();
   void syncFocus();
 

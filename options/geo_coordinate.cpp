@@ -183,7 +183,8 @@ bool GeoCoordinate::parse(const std::string& text) {
 
 double GeoCoordinate::parseDecimalDegrees(const std::string& text) {
   GeoCoordinate c;
-  c.parse(text);
+  // Text that does not parse leaves the coordinate's zero.
+  static_cast<void>(c.parse(text));
   return c.decimalValue();
 }
 

@@ -20,7 +20,7 @@ struct GeoCoordinate {
   // Degrees-minutes-seconds ("-23 30 00", "23~ 30' 0.00\" S") or decimal degrees
   // ("-23.50"), with an optional hemisphere letter. False when no degrees could be
   // read or a number does not fit in 32 bits; the members keep what was read.
-  bool parse(const std::string& text);
+  [[nodiscard]] bool parse(const std::string& text);
   // The decimal value of whatever `parse` left.
   static double parseDecimalDegrees(const std::string& text);
 

@@ -59,7 +59,7 @@ class Hyperlink {
   void mouseMove(bool inside);
   // Opens the target: visited on success; otherwise not visited, and the view
   // reports the failure. Returns the open result.
-  int click();
+  [[nodiscard]] int click();
 
   const std::string& linkTarget() const { return target_; }
   const std::string& text() const { return text_; }

@@ -38,7 +38,7 @@ class LinkOpener {
 
   // The target is always one argument of its own, never read by a shell; a
   // target that a program would take for an option is refused.
-  int open(const std::string& target);
+  [[nodiscard]] int open(const std::string& target);
 
  private:
   // The default text/html handler's command for `target`; empty when the
@@ -50,4 +50,4 @@ class LinkOpener {
 };
 
 // Opens `target` with real processes.
-int openLink(const std::string& target);
+[[nodiscard]] int openLink(const std::string& target);

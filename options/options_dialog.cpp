@@ -244,7 +244,9 @@ void OptionsDialog::apply(ExportOptions& options) const {
   assert(closed_ && result_ == DialogResult::kOk);
   int32_t* values[] = {&options.version, &options.projection, &options.ellipsoid, &options.units};
   for (size_t i = 0; i < lists_.size(); ++i)
-    enumValueOf(listEnumeration(kListIds[i]), lists_[i].selection.c_str(), values[i]);
+    // A selection is always one of its list's entries, so always found.
+    static_cast<void>(
+        enumValueOf(listEnumeration(kListIds[i]), lists_[i].selection.c_str(), values[i]));
 
   double* coordinates[] = {&options.originLatitude, &options.originLongitude,
                            &options.upperLambertLatitude, &options.lowerLambertLatitude};

@@ -125,6 +125,9 @@ class Matrix3 {
            rows_[3] == o.rows_[3];
   }
 
+  // Whether the axes are left-handed, which turns every triangle's winding round.
+  bool mirrors() const { return DotProd(CrossProd(rows_[0], rows_[1]), rows_[2]) < 0.0f; }
+
   // The axis part alone, without the translation.
   Point3 transformVector(const Point3& v) const {
     return rows_[0] * v.x + rows_[1] * v.y + rows_[2] * v.z;

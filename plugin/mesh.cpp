@@ -8,10 +8,6 @@ namespace {
 const Point3 kNoNormal{};
 const RVertex kNoRVertex{};
 
-bool faceIsValid(const Face& f, size_t vertCount) {
-  return f.v[0] < vertCount && f.v[1] < vertCount && f.v[2] < vertCount;
-}
-
 // Normals around one vertex, merged while faces arrive. Groups stay pairwise
 // disjoint, and each holds at least one of the 32 bits, so 32 slots suffice.
 class VertexNormals {
@@ -58,7 +54,7 @@ void Mesh::buildNormals() {
   faceNormals_.assign(nf, Point3{});
   for (size_t f = 0; f < nf; ++f) {
     const Face& face = faces[f];
-    if (!faceIsValid(face, nv)) continue;
+    if (!face.indexesWithin(nv)) continue;
     const Point3& a = verts[face.v[0]];
     faceNormals_[f] = normalize(CrossProd(verts[face.v[1]] - a, verts[face.v[2]] - a));
   }
@@ -69,7 +65,7 @@ void Mesh::buildNormals() {
   auto forEachCorner = [&](auto&& fn) {
     for (size_t f = 0; f < nf; ++f) {
       const Face& face = faces[f];
-      if (face.smGroup == 0 || !faceIsValid(face, nv)) continue;
+      if (face.smGroup == 0 || !face.indexesWithin(nv)) continue;
       for (int c = 0; c < 3; ++c) {
         if ((c >= 1 && face.v[c] == face.v[0]) || (c == 2 && face.v[2] == face.v[1])) continue;
         fn(face.v[c], static_cast<uint32_t>(f));

@@ -8,6 +8,7 @@
 // render normal that was specified (setSpecifiedNormal). Whoever edits the arrays
 // afterwards calls invalidateNormals.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct Face {
 
   uint16_t materialId() const { return static_cast<uint16_t>(flags >> 16); }
   void setMaterialId(uint16_t id) { flags = (flags & 0xFFFFu) | (uint32_t{id} << 16); }
+  // Whether all three corners name one of `vertCount` vertices.
+  bool indexesWithin(size_t vertCount) const {
+    return v[0] < vertCount && v[1] < vertCount && v[2] < vertCount;
+  }
 };
 
 // Three texture-vertex indices, corner for corner with the face of the same number.

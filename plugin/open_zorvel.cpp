@@ -120,7 +120,7 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   // Without the dialog the header takes the options as the header node left
   // them, which is what an untouched dialog would have stored but for its raise
   // of old versions: dropping them would lose the scene's location.
-  optionsToHeader(options_, *file_.components().header);
+  optionsToHeader(options_, file_.header());
 
   host_->progressStart(getString(kIdsProgressTitle), true, noProgressWork, nullptr);
   progressStarted_ = true;
@@ -139,7 +139,8 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
                      [this](SceneNode* node) { return meshes_.convertNode(node); });
   traversal_.setAutoGroup(options_.autoGroup);
 
-  traversal_.visitChildren(root);
+  // The walk's result is its cancel or the file's failure, both asked below.
+  static_cast<void>(traversal_.visitChildren(root));
 
   if (traversal_.cancelled())
     context_->warn("export to " + path + " cancelled after " +

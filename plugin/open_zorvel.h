@@ -35,8 +35,8 @@ class OpenZorvel : public SceneExporter {
   // The export entry. 1 when the file was written, cancelled by the user, or the
   // dialog was cancelled (then nothing is written); 0 on failure, after telling
   // the export interface why. `options` is not used.
-  int doExport(const char* path, ExportInterface* ei, HostInterface* host, bool suppressPrompts,
-               unsigned options = 0) override;
+  [[nodiscard]] int doExport(const char* path, ExportInterface* ei, HostInterface* host,
+                             bool suppressPrompts, unsigned options = 0) override;
 
   // What the host's export file dialog shows (open_zorvel_queries.cpp).
   int extensionCount() override;
@@ -64,7 +64,7 @@ class OpenZorvel : public SceneExporter {
   bool cancelled() const { return traversal_.cancelled(); }
 
  private:
-  int runExport(const std::string& path, bool suppressPrompts);
+  [[nodiscard]] int runExport(const std::string& path, bool suppressPrompts);
   void readHeaderNode(SceneNode* root);
 
   HostInterface* host_ = nullptr;

@@ -25,7 +25,7 @@ class SceneExporter {
   virtual unsigned version() = 0;
   virtual void showAbout(void* window) = 0;
   // Writes the host's scene to `path`: 1 on success (or a cancel), 0 on failure.
-  virtual int doExport(const char* path, ExportInterface* ei, HostInterface* host,
-                       bool suppressPrompts, unsigned options = 0) = 0;
+  [[nodiscard]] virtual int doExport(const char* path, ExportInterface* ei, HostInterface* host,
+                                     bool suppressPrompts, unsigned options = 0) = 0;
   virtual int supportsOptions(int extension, unsigned options) = 0;
 };

@@ -42,8 +42,8 @@ class TexturePathContext {
   // overwriting, when copying applies. True when copied or there was nothing to do
   // (copying does not apply, or both name the same file); false after telling `warn`
   // the reason.
-  bool copyTexture(const std::string& source, const std::string& target,
-                   const WarningSink& warn) const;
+  [[nodiscard]] bool copyTexture(const std::string& source, const std::string& target,
+                                 const WarningSink& warn) const;
 
  private:
   bool copy_ = true;

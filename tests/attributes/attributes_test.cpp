@@ -182,14 +182,15 @@ TEST_F(AttributesTest, MaskedBooleansKeepTheOtherBitsOfTheirFlagsWord) {
 
   FltLightPoint lp;
   lp.flags = 0x00004000;
-  applyAttributes(&node("FltLtPtQuality = High\r\nFltLtPtRandomize = Medium\r\n"), &lp);
+  EXPECT_TRUE(
+      applyAttributes(&node("FltLtPtQuality = High\r\nFltLtPtRandomize = Medium\r\n"), &lp));
   EXPECT_EQ(lp.flags, 262144u | 33554432u | 0x00004000u);
 
   FltLod lod;
   lod.flags = 0x80000001;
-  applyAttributes(&node("FltLodFrozen = Yes\r\n"), &lod);
+  EXPECT_TRUE(applyAttributes(&node("FltLodFrozen = Yes\r\n"), &lod));
   EXPECT_EQ(lod.flags, 0x84000001u);
-  applyAttributes(&node("FltLodFrozen = No\r\n"), &lod);
+  EXPECT_TRUE(applyAttributes(&node("FltLodFrozen = No\r\n"), &lod));
   EXPECT_EQ(lod.flags, 0x80000001u);
 }
 
@@ -198,13 +199,14 @@ TEST_F(AttributesTest, ValuesAreReadStrictlyAndCutToTheirMember) {
   FltLightPoint lp;
   EXPECT_EQ(applyAttributes(&node("FltLtPtFlashing = 1\r\nFltLtPtVisDay = yes\r\n"), &lp), 0);
   EXPECT_EQ(lp.flags, 0u);
-  applyAttributes(&node("FltLtPtDisableFade = Yes\r\n"), &lp);
+  EXPECT_TRUE(applyAttributes(&node("FltLtPtDisableFade = Yes\r\n"), &lp));
   EXPECT_EQ(lp.fadingMode, 1);  // no mask: the whole member
   FltHeader header;
   header.ellipsoid = 3;
   EXPECT_EQ(applyAttributes(&node("FltEllipsoid = WGS_84\r\n"), &header), 0);
   EXPECT_EQ(header.ellipsoid, 3);
-  applyAttributes(&node("FltUnits = Nautical_Miles\r\nFltOriginLat = 37.123456789\r\n"), &header);
+  EXPECT_TRUE(applyAttributes(&node("FltUnits = Nautical_Miles\r\nFltOriginLat = 37.123456789\r\n"),
+                              &header));
   EXPECT_EQ(header.vertexUnits, 8);
   // Doubles are widened from the float reading.
   EXPECT_EQ(header.originLat, static_cast<double>(37.123456789f));
@@ -212,22 +214,23 @@ TEST_F(AttributesTest, ValuesAreReadStrictlyAndCutToTheirMember) {
 
   // Integers are cut to their member's width.
   FltGroup group;
-  applyAttributes(&node("FltGrpLayer = 300\r\nFltGrpSpecial1 = 70000\r\n"), &group);
+  EXPECT_TRUE(applyAttributes(&node("FltGrpLayer = 300\r\nFltGrpSpecial1 = 70000\r\n"), &group));
   EXPECT_EQ(group.layerCode, 44);
   EXPECT_EQ(group.specialEffectId1, 4464);
   FltObject object;
-  applyAttributes(&node("FltObjSpecial1 = -3\r\n"), &object);
+  EXPECT_TRUE(applyAttributes(&node("FltObjSpecial1 = -3\r\n"), &object));
   EXPECT_EQ(object.specialEffectId1, -3);
 
   // A path keeps its underscores and is cut to its field; absent override keys keep the flags.
   FltExternalRef ref;
   ref.flags = 0x12345678;
-  applyAttributes(&node("FltXRefFilename = my_model.flt\r\n"), &ref);
+  EXPECT_TRUE(applyAttributes(&node("FltXRefFilename = my_model.flt\r\n"), &ref));
   EXPECT_STREQ(ref.path, "my_model.flt");
   EXPECT_EQ(ref.flags, 0x12345678u);
-  applyAttributes(&node("FltXRefFilename = " + std::string(500, 'x') + "\r\n"), &ref);
+  EXPECT_TRUE(applyAttributes(&node("FltXRefFilename = " + std::string(500, 'x') + "\r\n"), &ref));
   EXPECT_EQ(std::strlen(ref.path), 200u);
-  applyAttributes(&node("FltXRefFilename = short\r\nFltXRefOverrideColors = No\r\n"), &ref);
+  EXPECT_TRUE(
+      applyAttributes(&node("FltXRefFilename = short\r\nFltXRefOverrideColors = No\r\n"), &ref));
   EXPECT_STREQ(ref.path, "short");
   EXPECT_EQ(ref.flags, 0x12345678u & ~0x80000000u);
 
@@ -260,7 +263,7 @@ TEST_F(AttributesTest, ApplyingReportsWhetherAnythingWasStoredAndRunsTheSecondar
       {"B", "KeyB", AttrType::kInteger, "0", attrTarget<&FltFace::drawType>(), AttrEncoding::kInt8},
       {}};
   const AttrTableSet set = {"Test", 5, first, second};
-  applyAttributes(&node("KeyA = 7\r\nKeyB = 9\r\n"), &face, &set);
+  EXPECT_TRUE(applyAttributes(&node("KeyA = 7\r\nKeyB = 9\r\n"), &face, &set));
   EXPECT_EQ(face.drawType, 7);
 }
 
@@ -313,7 +316,7 @@ TEST_F(AttributesTest, FaceColorsComeFromHexTextsAndClearTheirOwnNoColorFlag) {
   EXPECT_EQ(alt.flags, FltFace::kFlagTerrain | FltFace::kFlagNoColor);
 
   FltFace shortText;
-  readFaceColors(node("FltFaceColor = 1\r\n"), shortText, palette);
+  EXPECT_TRUE(readFaceColors(node("FltFaceColor = 1\r\n"), shortText, palette));
   EXPECT_EQ(shortText.primaryColor, FltPackedColor::fromBytes(1, 0, 0, 0));
 
   FltFace none;
@@ -343,7 +346,8 @@ TEST_F(AttributesTest, SwitchMasksAreReadLeastSignificantFirstAndCutToOneRecord)
 
   // Counts and widths that no record could carry.
   FltSwitch huge;
-  readSwitchMasks(node("FltSwitchMaskWidth = 3\r\nFltSwitchMaskCount = 2147483647\r\n"), huge);
+  EXPECT_TRUE(
+      readSwitchMasks(node("FltSwitchMaskWidth = 3\r\nFltSwitchMaskCount = 2147483647\r\n"), huge));
   EXPECT_EQ(huge.maskWords.size(), kMaxSwitchMaskWords / 3 * 3);
   FltRecord r;
   huge.serialise(r, 1560);

@@ -29,29 +29,7 @@
 #include "flt/vertex.h"
 #include "flt/vertex_list.h"
 #include "host/memory_scene.h"
-
-// A fresh temporary directory as the working directory for one test.
-class ExportWorkDir {
- public:
-  ExportWorkDir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = std::filesystem::temp_directory_path() / "zorvel_walk_XXXXXX";
-    if (mkdtemp(pattern.data())) path_ = pattern;
-    EXPECT_FALSE(path_.empty());
-    std::filesystem::current_path(path_);
-  }
-  ~ExportWorkDir() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  ExportWorkDir(const ExportWorkDir&) = delete;
-  ExportWorkDir& operator=(const ExportWorkDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::filesystem::path previous_;
-  std::string path_;
-};
+#include "tests/support/temp_dir.h"
 
 struct FltReadBack {
   FltHeader header;
@@ -154,7 +132,7 @@ inline FltReadBack readBackFlt(const std::string& path) {
 // One export in a working directory of its own: an in-memory scene, an open output
 // file with the three converters prepared on it, and the written file read back.
 struct ConverterExport {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   MemoryScene scene;
   BitmapManagerScope managerScope{&scene.bitmapManager()};
   FltOutputFile file;
@@ -178,7 +156,7 @@ struct ConverterExport {
     mesh.prepare(context, materials, textures);
   }
   // The color index a face of color c holds (once a face has it, it is in the palette).
-  int32_t colorIndex(const FltPackedColor& c) { return file.components().colors->colorIndex(c); }
+  int32_t colorIndex(const FltPackedColor& c) { return file.colors().colorIndex(c); }
 
   FltReadBack finish() {
     EXPECT_EQ(file.close(), 1) << file.error();

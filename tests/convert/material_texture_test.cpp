@@ -30,7 +30,11 @@ class NoiseMap : public TextureMap {
 };
 
 const FltTexture& entryOf(ConverterExport& ex, int patternIndex) {
-  return *ex.file.components().textures->entryByPattern(patternIndex);
+  const FltTextureList& list = ex.file.textures();
+  for (int i = 0; i < list.entryCount(); ++i)
+    if (list.entry(i).patternIndex == patternIndex) return list.entry(i);
+  ADD_FAILURE() << "no texture entry with pattern index " << patternIndex;
+  return list.entry(0);
 }
 
 }  // namespace
@@ -50,7 +54,7 @@ TEST(MaterialConverter, StandardMaterialsBecomeOneEntryEach) {
   EXPECT_EQ(ex.materials.materialIndexOf(&m), 0);
   EXPECT_EQ(ex.materials.materialIndexOf(&multi), -1);
   EXPECT_EQ(ex.materials.materialIndexOf(nullptr), -1);
-  const FltMaterialPalette& palette = *ex.file.components().materials;
+  const FltMaterialPalette& palette = ex.file.materials();
   ASSERT_EQ(palette.materialCount(), 2);
   const FltMaterial& f = palette.material(0);
   EXPECT_STREQ(f.name, "a_long_mate");

@@ -177,8 +177,10 @@ TEST(MeshConverter, WindingAndNormalsAgreeUnderAnyTransform) {
   }
   // On the triangle path a mirrored node's corners come in the order 2, 1, 0.
   ConverterExport ex;
-  ex.mesh.convertNode(
-      &ex.scene.addNode("n").setMesh(foldMesh(1, 2)).setTransform(Matrix3::scaling({-1, 1, 1})));
+  EXPECT_GT(ex.mesh.convertNode(&ex.scene.addNode("n")
+                                     .setMesh(foldMesh(1, 2))
+                                     .setTransform(Matrix3::scaling({-1, 1, 1}))),
+            0);
   auto corners = writtenCorners(ex.finish());
   EXPECT_EQ(point(corners[0][0]), Point3(0, 1, 0));
   EXPECT_EQ(point(corners[0][1]), Point3(-1, 0, 0));

@@ -12,9 +12,9 @@
 #include "flt/lod.h"
 #include "host/memory_object.h"
 #include "host/mesh_builders.h"
-#include "host/test_host.h"
 #include "plugin/tri_object.h"
 #include "tests/convert/export_test_support.h"
+#include "tests/support/test_host.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ class NodeTraversalTest : public ::testing::Test {
       const int n = tri ? tri.mesh()->numFaces() : 0;
       for (int i = 0; i < n; ++i) {
         FltFace face;  // each its own default ID
-        ex_.file.write(face);
+        EXPECT_TRUE(ex_.file.write(face));
       }
       return n;
     });

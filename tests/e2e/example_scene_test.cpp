@@ -32,6 +32,8 @@
 #include "flt/vector.h"
 #include "flt/vertex.h"
 #include "tests/e2e/child_process.h"
+#include "tests/support/big_endian.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -53,7 +55,8 @@ struct Rec {
 
 // The written file, read once for every test of the suite.
 struct Export {
-  fs::path dir;
+  TempDir temp{"zorvel_example"};
+  fs::path dir = temp.path();
   int status = -1;
   int checkStatus = -1;
   std::string log;
@@ -70,9 +73,7 @@ class ExampleSceneTest : public ::testing::Test {
   static void SetUpTestSuite() {
     gExport = new Export;
     Export& e = *gExport;
-    std::string pattern = (fs::temp_directory_path() / "zorvel_example_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    e.dir = pattern;
+    ASSERT_FALSE(e.dir.empty());
     // The scene is copied so that nothing is ever written beside the sources.
     const fs::path examples = fs::path(ZORVEL_SOURCE_DIR) / "examples";
     fs::create_directories(e.dir / "in");
@@ -93,8 +94,6 @@ class ExampleSceneTest : public ::testing::Test {
     read(e);
   }
   static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(gExport->dir, ec);
     delete gExport;
     gExport = nullptr;
   }
@@ -156,9 +155,7 @@ class ExampleSceneTest : public ::testing::Test {
   std::vector<FltVertex> listVertices(const Rec& list) const {
     std::vector<FltVertex> out;
     for (size_t at = 4; at + 4 <= list.bytes.size(); at += 4) {
-      const int32_t offset =
-          int32_t(uint32_t(list.bytes[at]) << 24 | uint32_t(list.bytes[at + 1]) << 16 |
-                  uint32_t(list.bytes[at + 2]) << 8 | list.bytes[at + 3]);
+      const int32_t offset = int32_t(be32(list.bytes, at));
       auto found = gExport->vertices.find(offset);
       if (found == gExport->vertices.end()) {
         ADD_FAILURE() << "vertex list names offset " << offset;

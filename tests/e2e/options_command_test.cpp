@@ -31,7 +31,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 TEST(OptionsCommandTest, WithoutADisplayTheWindowFailsWithOneMessage) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   // The first DISPLAY in the environment is the one read: an empty one.
   const auto r =
       zorvel({"--dialog=gui", (kExamples / "town.gltf").string(), "t.flt"}, {"DISPLAY="});
@@ -43,7 +43,7 @@ TEST(OptionsCommandTest, WithoutADisplayTheWindowFailsWithOneMessage) {
 }
 
 TEST(OptionsCommandTest, BatchReportsEveryBadFieldOnceWithThePrefix) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   const auto r =
       zorvel({"--dialog=batch", "--quiet", "--units", "miles", "--ellipsoid", "wgs", "--projection",
               "lambert", "--origin-lat", "95", (kExamples / "town.gltf").string(), "t.flt"});
@@ -79,7 +79,7 @@ std::string location(const FltHeader& h) {
 }
 
 TEST(OptionsCommandTest, NoPromptKeepsTheHeaderNodeValuesButRaisesNoVersion) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   for (const char* name : {"town.gltf", "town.bin", "checker.png", "gradient.png"})
     fs::copy_file(kExamples / name, name);
   // The same scene whose header node asks for a version the dialog raises.

@@ -150,7 +150,7 @@ size_t lineCount(const std::string& text) {
 }
 
 TEST(ZorvelCommandTest, ExportsAnObjSceneThatFltdumpAndOpenSceneGraphAccept) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   // A box, a triangle and a pentagon that meets nothing else.
   writeBoxes("scene.obj", 1);
   std::ofstream("scene.obj", std::ios::app) << "o tri\nv 5 0 0\nv 6 0 0\nv 5 1 0\nf 9 10 11\n"
@@ -189,7 +189,7 @@ TEST(ZorvelCommandTest, ExportsAnObjSceneThatFltdumpAndOpenSceneGraphAccept) {
 }
 
 TEST(ZorvelCommandTest, UnreadableInputIsOneLineNamingTheFileAndLeavesTheOutputAlone) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeFile("notes.txt", "Shopping list: eggs, flour, milk.\n");
   // Binary PLY whose header promises 100 vertices and 50 faces; 6 bytes follow.
   writeFile("cut.ply",
@@ -221,7 +221,7 @@ TEST(ZorvelCommandTest, UnreadableInputIsOneLineNamingTheFileAndLeavesTheOutputA
 }
 
 TEST(ZorvelCommandTest, BadUsageExitsTwoWithoutWritingAnything) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 1);
   const std::vector<std::vector<std::string>> cases = {
       {"--dialog=batch", "--format", "99.9", "box.obj", "out.flt"},
@@ -262,7 +262,7 @@ TEST(ZorvelCommandTest, BadUsageExitsTwoWithoutWritingAnything) {
 }
 
 TEST(ZorvelCommandTest, OutputIsSettledBeforeTheSceneLoads) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 1);
   fs::create_directory("out");
   fs::create_directories("out/taken.flt/missing.flt");
@@ -297,7 +297,7 @@ TEST(ZorvelCommandTest, OutputIsSettledBeforeTheSceneLoads) {
 }
 
 TEST(ZorvelCommandTest, ManyInputsGoToOneFolderAndOneBadFileStopsNoOther) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 2);
   writeBoxes("city.obj", 50);
   writeFile("bad.obj", "this is no scene\n");
@@ -336,7 +336,7 @@ TEST(ZorvelCommandTest, ManyInputsGoToOneFolderAndOneBadFileStopsNoOther) {
 }
 
 TEST(ZorvelCommandTest, CancelledDialogExitsZeroWritingNothing) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("box.obj", 1);
   // The terminal form reads the end of input as Cancel.
   const RunResult r = zorvel({"--dialog=terminal", "box.obj", "out.flt"});
@@ -346,7 +346,7 @@ TEST(ZorvelCommandTest, CancelledDialogExitsZeroWritingNothing) {
 }
 
 TEST(ZorvelCommandTest, OnATerminalTheBarsFitItsWidthAndTheExportEndsAtHundred) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   writeBoxes("city.obj", 400);
   for (int columns : {40, 120}) {
     SCOPED_TRACE(columns);
@@ -372,7 +372,7 @@ TEST(ZorvelCommandTest, OnATerminalTheBarsFitItsWidthAndTheExportEndsAtHundred) 
 
 // A stranger's scene names its embedded images after files of the user's.
 TEST(ZorvelCommandTest, EmbeddedImagesWaitForTheExportAndLeaveTheUsersFilesAlone) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   const std::string png =
       "iVBORw0KGgoAAAANSUhEUgAAAAMAAAACCAIAAAASFvFNAAAAEElEQVR4nGP4z8AAQQxwFgBB0gX7h/C5SAAAAABJRU"
       "5ErkJggg==";
@@ -424,7 +424,7 @@ TEST(ZorvelCommandTest, EmbeddedImagesWaitForTheExportAndLeaveTheUsersFilesAlone
 // The reader is Assimp, fed other people's files: a crash or a hang in it is one
 // line naming the file, and so is Ctrl-C while it reads.
 TEST(ZorvelCommandTest, AReaderThatCrashesOrHangsIsOneLineNamingTheFile) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   // Nested deeper than the glTF reader's recursion survives.
   std::string nodes;
   constexpr int kDepth = 30000;
@@ -458,7 +458,7 @@ TEST(ZorvelCommandTest, AReaderThatCrashesOrHangsIsOneLineNamingTheFile) {
 }
 
 TEST(ZorvelCommandTest, CtrlCClosesABalancedFileAndSaysHowManyNodesItHolds) {
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   constexpr int kBoxes = 20000;
   writeBoxes("city.obj", kBoxes);
 
@@ -508,7 +508,7 @@ TEST(ZorvelCommandTest, AssimpSampleScenesExportSoundFiles) {
   std::sort(scenes.begin(), scenes.end());
   ASSERT_FALSE(scenes.empty());
 
-  ExportWorkDir dir;
+  ScopedWorkDir dir;
   size_t exported = 0;
   for (const fs::path& scene : scenes) {
     SCOPED_TRACE(scene.string());

@@ -28,10 +28,6 @@ inline Bytes serialised(const FltRecordBase& record, int version) {
   return bytesOf(r);
 }
 
-inline uint32_t be16(const Bytes& b, size_t at) {
-  return uint32_t{b[at]} << 8 | b[at + 1];
-}
-
 // The big-endian bytes of an integer or floating-point value.
 template <class T>
 Bytes be(T v) {

@@ -119,7 +119,7 @@ TEST(FltMaterialPalette, MoreMaterialsThanAnOldTableHoldsFailTheExport) {
   FltOutputFile file;
   auto exportAs = [&](int version) {
     EXPECT_TRUE(file.open("old.flt", version));
-    for (int i = 0; i < 65; ++i) file.components().materials->addMaterial(colored(i, 0, 0));
+    for (int i = 0; i < 65; ++i) EXPECT_GE(file.materials().addMaterial(colored(i, 0, 0)), 0);
     return file.close();
   };
   EXPECT_EQ(exportAs(1520), 1) << file.error();

@@ -17,6 +17,7 @@
 #include "flt/output_file.h"
 #include "flt/switch.h"
 #include "flt/texture.h"
+#include "flt/vertex.h"
 #include "tests/flt/flt_test_support.h"
 
 namespace fs = std::filesystem;
@@ -85,12 +86,12 @@ TEST(OutputFileTest, PalettesFollowTheHeaderInTheirOrderAndForm) {
     m.setName("brick");
     for (int i = 1; i <= 3; ++i) {
       m.diffuse[0] = 0.25f * i;
-      file.components().materials->addMaterial(m);
+      EXPECT_GE(file.materials().addMaterial(m), 0);
     }
-    file.components().textures->addTexture(texture(dir.path() + "/wood.rgb"));
-    file.components().textures->addTexture(texture(dir.path() + "/stone.rgb"));
+    EXPECT_GE(file.textures().addTexture(texture(dir.path() + "/wood.rgb")), 0);
+    EXPECT_GE(file.textures().addTexture(texture(dir.path() + "/stone.rgb")), 0);
     ASSERT_EQ(file.close(), 1) << file.error();
-    EXPECT_EQ(file.components().textures->entryCount(), 0);  // cleared with the file
+    EXPECT_EQ(file.textures().entryCount(), 0);  // cleared with the file
 
     // Below 1500 one material table, from 1500 one record per material.
     std::vector<Bytes> records = fileRecords("t.flt");
@@ -123,16 +124,19 @@ TEST(OutputFileTest, VertexListsAndLevelsInTheBody) {
   FltOutputFile file;
   ASSERT_TRUE(file.open("out.flt", 1540));
   FltGroup face;  // stands in for a face record
-  file.write(face);
-  file.writePushLevel();
-  for (int32_t offset : {8, 8, 48}) file.addVertexOffset(offset);
-  file.writePopLevel();
-  file.write(face);
-  file.writePushLevel();
-  file.writePopLevel();  // a face without corners has no vertex list
-  file.writePushLevel();
-  file.writePushSubface();
-  file.addVertexOffset(8);
+  EXPECT_TRUE(file.write(face));
+  EXPECT_TRUE(file.writePushLevel());
+  // Palette offsets 8, 8 (the same vertex again) and 48 (behind the 40-byte first).
+  FltVertex first, second;
+  second.x = 1.0;
+  for (const FltVertex* v : {&first, &first, &second}) ASSERT_TRUE(file.addVertex(*v));
+  EXPECT_TRUE(file.writePopLevel());
+  EXPECT_TRUE(file.write(face));
+  EXPECT_TRUE(file.writePushLevel());
+  EXPECT_TRUE(file.writePopLevel());  // a face without corners has no vertex list
+  EXPECT_TRUE(file.writePushLevel());
+  EXPECT_TRUE(file.writePushSubface());
+  ASSERT_TRUE(file.addVertex(first));
   EXPECT_EQ(file.pushDepth(), 3);
   EXPECT_EQ(file.subfaceDepth(), 1);
   ASSERT_EQ(file.close(), 1);
@@ -151,7 +155,7 @@ TEST(OutputFileTest, OpeningAgainFinishesTheFirstFile) {
   FltOutputFile file;
   ASSERT_TRUE(file.open("first.flt", 1540));
   FltGroup g;
-  file.write(g);
+  EXPECT_TRUE(file.write(g));
   ASSERT_TRUE(file.open("second.flt", 1420));
   EXPECT_TRUE(fs::exists("first.flt"));
   EXPECT_FALSE(fs::exists("second.flt"));
@@ -209,11 +213,11 @@ TEST(OutputFileTest, FailedFileIsDiscardedNotFinishedByTheNextOpenOrTheDestructo
     FltOutputFile file;
     ASSERT_TRUE(file.open("first.flt", 1540));
     FltSwitch tooLong = switchOfWords(8184);
-    file.write(tooLong);
+    EXPECT_FALSE(file.write(tooLong));
     ASSERT_TRUE(file.open("out.flt", 1540));
     EXPECT_FALSE(fs::exists("first.flt"));
     EXPECT_FALSE(file.failed());
-    file.write(tooLong);
+    EXPECT_FALSE(file.write(tooLong));
   }
   EXPECT_EQ(filesInWorkDir(), 0u);
 }
@@ -228,7 +232,7 @@ TEST(OutputFileTest, FailedFileIsDiscardedNotFinishedByTheNextOpenOrTheDestructo
   limit.rlim_max = RLIM_INFINITY;
   setrlimit(RLIMIT_FSIZE, &limit);
   FltGroup g;
-  for (int i = 0; i < 2000; ++i) file.write(g);
+  for (int i = 0; i < 2000; ++i) EXPECT_TRUE(file.write(g));
   int result = file.close();
   std::_Exit(result == 0 && !fs::exists(path) && !file.error().empty() ? 0 : 1);
 }

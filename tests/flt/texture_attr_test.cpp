@@ -96,7 +96,7 @@ TEST(FltTextureAttr, FilesBesideEveryTextureAndWarningsForThoseThatFail) {
     FltTexture t;
     t.setPath(n.c_str());
     t.attributes = fromBitmap();
-    file.components().textures->addTexture(t);
+    EXPECT_GE(file.textures().addTexture(t), 0);
   }
   std::vector<std::string> warnings;
   file.setWarningSink([&](const std::string& text) { warnings.push_back(text); });

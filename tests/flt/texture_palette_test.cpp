@@ -69,7 +69,8 @@ TEST(FltTextureList, FindsAndAddsByKeyAndListsSearchDirectories) {
   preset.patternIndex = 900;
   EXPECT_EQ(list.addTexture(preset), 900);
   EXPECT_EQ(list.layout().page(0).textures().size(), 2u);
-  EXPECT_EQ(list.entryByPattern(900), &list.entry(2));
+  EXPECT_EQ(list.entry(2).patternIndex, 900);
+  EXPECT_EQ(list.entry(2).key(), "bare.rgb");
 
   const SearchDirectories& dirs = list.searchDirectories();
   std::vector<std::string> got;
@@ -88,7 +89,7 @@ TEST(FltTextureList, PatternIndexPastSixteenBitsFailsTheExport) {
   ScopedWorkDir dir;
   FltOutputFile file;
   ASSERT_TRUE(file.open("big.flt", 1520));
-  FltTextureList& list = *file.components().textures;
+  FltTextureList& list = file.textures();
   for (int i = 0; i < 128; ++i)
     ASSERT_EQ(list.addTexture(texture(std::to_string(i), 2048, 2048)), i * 256);
   EXPECT_EQ(list.addTexture(texture("last", 2048, 2048)), 32768);

@@ -104,7 +104,7 @@ TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne
     EXPECT_EQ(palette.add(v), expected);
     expected += v.size(1540);
   }
-  for (const FltVertex& v : variants) palette.add(v);
+  for (const FltVertex& v : variants) EXPECT_TRUE(palette.add(v));
   ASSERT_EQ(palette.count(), 11u);
   EXPECT_EQ(palette.totalLength(), expected);
   // Stored in arrival order, each at its offset.
@@ -139,9 +139,9 @@ TEST(FltVertexPalette, VertexColorsAreResolvedAndListsPointAtVertexRecords) {
   FltOutputFile file;
   ASSERT_EQ(file.open("out.flt", 1520), 1);
   FltFace face;
-  face.setColor(*file.components().colors, FltPackedColor::fromBytes(0, 255, 0));
-  file.write(face);
-  file.writePushLevel();
+  face.setColor(file.colors(), FltPackedColor::fromBytes(0, 255, 0));
+  EXPECT_TRUE(file.write(face));
+  EXPECT_TRUE(file.writePushLevel());
   FltVertex corner;
   corner.setNormal(0, 0, 1);
   corner.setColor(0, 0, 1);
@@ -149,7 +149,7 @@ TEST(FltVertexPalette, VertexColorsAreResolvedAndListsPointAtVertexRecords) {
     corner.x = x;
     ASSERT_EQ(file.addVertex(corner), 1);
   }
-  file.writePopLevel();
+  EXPECT_TRUE(file.writePopLevel());
   ASSERT_EQ(file.close(), 1);
 
   Bytes b = fileBytes("out.flt");

@@ -21,6 +21,7 @@
 #include "options/hyperlink_widget.h"
 #include "options/link_opener.h"
 #include "options/process_launcher.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -138,15 +139,7 @@ class ScriptedLauncher : public ProgramLauncher {
 
 class LinkOpenerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zorvel_link_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  void SetUp() override { ASSERT_FALSE(temp_.path().empty()); }
   void writeEntry(const std::string& relative, const std::string& text) {
     fs::create_directories((dir_ / relative).parent_path());
     std::ofstream(dir_ / relative) << text;
@@ -155,7 +148,8 @@ class LinkOpenerTest : public ::testing::Test {
     return LinkOpener(launcher_, {(dir_ / "none").string(), dir_.string()}).open(target);
   }
 
-  fs::path dir_;
+  TempDir temp_{"zorvel_link"};
+  fs::path dir_ = temp_.path();
   ScriptedLauncher launcher_;
 };
 

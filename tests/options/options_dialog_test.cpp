@@ -86,8 +86,8 @@ TEST_F(OptionsDialogTest, OpeningRaisesOldVersionsAndCancelStoresNothing) {
                         (Texts{"Flat Earth", "Geocentric", "Geodetic", "Lambert Conic",
                                "Round Earth", "Trapezoidal", "UTM"}));
               EXPECT_FALSE(d.selectListItem(kUnitsList, "Miles"));
-              d.typeText(kOriginLatEdit, "33");
-              d.pressTab();
+              EXPECT_TRUE(d.typeText(kOriginLatEdit, "33"));
+              EXPECT_TRUE(d.pressTab());
               d.pressCancel();
             }),
             DialogResult::kCancel);
@@ -122,7 +122,7 @@ TEST_F(OptionsDialogTest, OkStoresEveryFieldAndCheckBoxesStartTicked) {
 
 TEST_F(OptionsDialogTest, BadEntriesAreAnsweredAndHoldTheFocus) {
   run([&](OptionsDialog& d) {
-    d.typeText(kOriginLatEdit, "91");
+    EXPECT_TRUE(d.typeText(kOriginLatEdit, "91"));
     EXPECT_FALSE(d.moveFocus(kUnitsList));
     EXPECT_EQ(d.editText(kOriginLatEdit), "91~ 0' 0.00\" N");
     EXPECT_EQ(d.focus(), kOriginLatEdit);
@@ -131,15 +131,15 @@ TEST_F(OptionsDialogTest, BadEntriesAreAnsweredAndHoldTheFocus) {
     EXPECT_FALSE(d.pressOk());
     EXPECT_EQ(d.focus(), kOriginLatEdit);
 
-    d.typeText(kOriginLatEdit, "90");
-    d.typeText(kOriginLonEdit, "north");
+    EXPECT_TRUE(d.typeText(kOriginLatEdit, "90"));
+    EXPECT_TRUE(d.typeText(kOriginLonEdit, "north"));
     EXPECT_FALSE(d.pressTab());
     EXPECT_EQ(d.editText(kOriginLonEdit), "north");
     // Enter presses OK without leaving the edit: the check still runs.
     EXPECT_FALSE(d.pressOk());
-    d.typeText(kOriginLonEdit, "180.5");
+    EXPECT_TRUE(d.typeText(kOriginLonEdit, "180.5"));
     EXPECT_FALSE(d.pressTab());
-    d.typeText(kOriginLonEdit, "-180");
+    EXPECT_TRUE(d.typeText(kOriginLonEdit, "-180"));
     EXPECT_TRUE(d.pressOk());
   });
   EXPECT_EQ(view_.messages,
@@ -156,13 +156,13 @@ TEST_F(OptionsDialogTest, LambertParallelsOnlyUnderLambertConic) {
     EXPECT_FALSE(d.typeText(kLambertUpperEdit, "10 N"));
     EXPECT_TRUE(d.selectListItem(kProjectionList, "Lambert Conic"));
     EXPECT_TRUE(d.enabled(kLambertUpperEdit) && d.enabled(kLambertLowerEdit));
-    d.typeText(kLambertUpperEdit, "10 N");
-    d.typeText(kLambertLowerEdit, "10 S");
+    EXPECT_TRUE(d.typeText(kLambertUpperEdit, "10 N"));
+    EXPECT_TRUE(d.typeText(kLambertLowerEdit, "10 S"));
     EXPECT_FALSE(d.pressOk());
     EXPECT_EQ(d.focus(), kLambertUpperEdit);
     EXPECT_FALSE(d.closed());
-    d.typeText(kLambertUpperEdit, "45 N");
-    d.typeText(kLambertLowerEdit, "33 N");
+    EXPECT_TRUE(d.typeText(kLambertUpperEdit, "45 N"));
+    EXPECT_TRUE(d.typeText(kLambertLowerEdit, "33 N"));
     EXPECT_TRUE(d.pressOk());
   });
   EXPECT_EQ(view_.messages, Texts{"Bad Lambert Parallels"});
@@ -170,7 +170,7 @@ TEST_F(OptionsDialogTest, LambertParallelsOnlyUnderLambertConic) {
 
   // Leaving Lambert Conic disables the edits again; an entry left there is not stored.
   run([&](OptionsDialog& d) {
-    d.typeText(kLambertUpperEdit, "95");
+    EXPECT_TRUE(d.typeText(kLambertUpperEdit, "95"));
     EXPECT_FALSE(d.selectListItem(kProjectionList, "UTM"));  // leaving refuses 95 once
     EXPECT_TRUE(d.selectListItem(kProjectionList, "UTM"));
     EXPECT_FALSE(d.enabled(kLambertUpperEdit));

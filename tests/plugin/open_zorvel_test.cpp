@@ -13,9 +13,9 @@
 #include "flt/lod.h"
 #include "host/memory_object.h"
 #include "host/mesh_builders.h"
-#include "host/test_host.h"
 #include "options/export_options.h"
 #include "tests/convert/export_test_support.h"
+#include "tests/support/test_host.h"
 
 namespace fs = std::filesystem;
 
@@ -59,7 +59,7 @@ class OpenZorvelTest : public ::testing::Test {
     return names;
   }
 
-  ExportWorkDir dir_;
+  ScopedWorkDir dir_;
   MemoryScene scene_;
   TestHost host_{scene_};
   TestExportInterface ei_;

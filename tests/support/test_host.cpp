@@ -1,4 +1,4 @@
-#include "host/test_host.h"
+#include "tests/support/test_host.h"
 
 std::vector<int> TestHost::progressPercents() const {
   std::vector<int> percents;
