@@ -435,6 +435,94 @@ TEST(PolygonExtractor, PolygonsKeepTheWindingOfTheirTriangles) {
   }
 }
 
+TEST(PolygonExtractor, MergesOnlyWhatOneConvexFaceCanCarry) {
+  // A wall of two cells, vertices 0 1 2 along the bottom and 3 4 5 above; its
+  // texture runs u = x / 2.
+  const Mesh wall = makeGridMesh(2, 1);
+  const Polygons hexagon = {{0, 6, 7, 10, 4, 5}}, twoQuads = {{0, 1, 4, 5}, {6, 7, 10, 11}};
+  const auto rightHalf = [&](float du) {  // the right cell on texture vertices of its own
+    return edited(wall, [=](Mesh& m) {
+      for (int f = 2; f < 4; ++f)
+        for (uint32_t& t : m.tvFaces[f].t) {
+          m.tVerts.push_back(m.tVerts[t] + Point3(du, 0, 0));
+          t = uint32_t(m.tVerts.size() - 1);
+        }
+    });
+  };
+  const Mesh lShape = gridWithout(2, 2, [](int i, int j) { return i == 1 && j == 1; });
+  struct Case {
+    const char* name;
+    Mesh mesh;
+    Polygons expected;
+  } cases[] = {
+      {"wall", wall, hexagon},
+      {"wall mirrored at its middle",
+       edited(wall, [](Mesh& m) { m.tVerts[2].x = m.tVerts[5].x = 0; }), twoQuads},
+      {"texture seam between the cells", rightHalf(1.0f), twoQuads},
+      {"seam within the tolerance", rightHalf(5e-7f), hexagon},
+      {"seam just past it", rightHalf(2e-6f), twoQuads},
+      {"one cell without texture", edited(wall, [](Mesh& m) { m.tvFaces.resize(2); }), twoQuads},
+      {"one corner's texture vertex missing",
+       edited(wall, [](Mesh& m) { m.tvFaces[3].t[1] = 99; }),
+       {{0, 1, 4, 5}, {6, 7, 8}, {11, 9, 10}}},
+      {"oblique map",
+       edited(wall,
+              [](Mesh& m) {
+                for (size_t i = 0; i < m.tVerts.size(); ++i)
+                  m.tVerts[i] = {0.3f * m.verts[i].x + 0.7f * m.verts[i].y, 0.2f * m.verts[i].x, 0};
+              }),
+       hexagon},
+      {"map stretched on the right",
+       edited(wall, [](Mesh& m) { m.tVerts[2].x = m.tVerts[5].x = 1.5f; }), twoQuads},
+      // Three cells of an L: the bottom row and the upper cell, the corner at vertex 4
+      // never concave.
+      {"L-shape", lShape, {{0, 6, 7, 10, 4, 5}, {12, 13, 16, 17}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene s;
+    const Result r = s.run(c.mesh);
+    EXPECT_EQ(r, c.expected);
+    EXPECT_EQ(Model().run(c.mesh, -1), c.expected);
+    for (const Loop& p : r.value_or(Polygons{})) {
+      EXPECT_TRUE(convexLoop(c.mesh, p));
+      EXPECT_TRUE(oneTextureMap(c.mesh, p));
+    }
+  }
+}
+
+// Grids of every size up to 7 x 5, with their texture and without, still merge: into
+// convex polygons of four corners or more that tile the grid.
+TEST(PolygonExtractor, GridsStillMergeIntoConvexPolygons) {
+  for (bool textured : {true, false})
+    for (int nx = 1; nx <= 7; ++nx)
+      for (int ny = 1; ny <= 5; ++ny) {
+        SCOPED_TRACE(testing::Message() << nx << " x " << ny << (textured ? " textured" : ""));
+        Mesh grid = makeGridMesh(nx, ny, 0.5f);
+        if (!textured) grid.tvFaces.clear(), grid.tVerts.clear();
+        Scene s;
+        const Result r = s.run(grid);
+        ASSERT_TRUE(r);
+        EXPECT_LE(r->size(), size_t(nx * ny));
+        if (ny == 1) {
+          EXPECT_EQ(r->size(), 1u);
+        }
+        double area = 0;
+        for (const Loop& p : *r) {
+          EXPECT_GE(p.size(), 4u);
+          EXPECT_TRUE(convexLoop(grid, p));
+          EXPECT_TRUE(oneTextureMap(grid, p));
+          for (size_t i = 0; i < p.size(); ++i) {
+            const Point3 a = grid.verts[grid.faces[p[i] / 3].v[p[i] % 3]];
+            const uint32_t n = p[(i + 1) % p.size()];
+            const Point3 b = grid.verts[grid.faces[n / 3].v[n % 3]];
+            area += 0.5 * (double(a.x) * b.y - double(b.x) * a.y);
+          }
+        }
+        EXPECT_NEAR(area, 0.25 * nx * ny, 1e-9);
+      }
+}
+
 TEST(PolygonExtractor, AccessorsTransformAndWhatTheExtractorOwns) {
   Scene s;
   const Mesh quad = makeQuadMesh();
