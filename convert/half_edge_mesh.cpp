@@ -116,8 +116,79 @@ bool HalfEdgeMesh::linksConsistent() const {
   return true;
 }
 
-bool HalfEdgeMesh::removable(const Mesh& mesh, uint32_t e, int subMaterialCount,
-                             double tolerance) const {
+namespace {
+
+// Doubles, for the geometry of the merge tests.
+struct Vec {
+  double x, y, z;
+};
+Vec vec(const Point3& p) {
+  return {p.x, p.y, p.z};
+}
+Vec operator-(Vec a, Vec b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec operator+(Vec a, Vec b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec operator*(double k, Vec a) {
+  return {k * a.x, k * a.y, k * a.z};
+}
+double dot(Vec a, Vec b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec cross(Vec a, Vec b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double distance(const Point3& a, const Point3& b) {
+  const Vec d = vec(a) - vec(b);
+  return std::sqrt(dot(d, d));
+}
+
+enum class TexCoords { kNone, kAll, kSome };
+
+// What the face writer would find at the triangle's corners.
+TexCoords texCoordsOf(const Mesh& mesh, uint32_t t) {
+  if (mesh.tVerts.empty() || t >= mesh.tvFaces.size()) return TexCoords::kNone;
+  int found = 0;
+  for (uint32_t i : mesh.tvFaces[t].t) found += i < mesh.tVerts.size();
+  return found == 3 ? TexCoords::kAll : found == 0 ? TexCoords::kNone : TexCoords::kSome;
+}
+
+const Point3& texCoord(const Mesh& mesh, uint32_t corner) {
+  return mesh.tVerts[mesh.tvFaces[corner / 3].t[corner % 3]];
+}
+
+// The gradients of u and v over triangle t projected onto the plane normal to n: the
+// affine map from that plane to the texture. False for a triangle with no area there.
+bool textureGradients(const Mesh& mesh, uint32_t t, Vec n, Vec& du, Vec& dv) {
+  const Face& f = mesh.faces[t];
+  const Vec p0 = vec(mesh.verts[f.v[0]]);
+  const double nn = dot(n, n);
+  const auto flat = [&](Vec e) { return e - (dot(e, n) / nn) * n; };
+  const Vec e1 = flat(vec(mesh.verts[f.v[1]]) - p0), e2 = flat(vec(mesh.verts[f.v[2]]) - p0);
+  const Vec area = cross(e1, e2);
+  const double aa = dot(area, area);
+  if (!(aa > 0)) return false;
+  const Vec a = (1 / aa) * cross(e2, area), b = (1 / aa) * cross(area, e1);
+  const Point3 &t0 = texCoord(mesh, 3 * t), &t1 = texCoord(mesh, 3 * t + 1),
+               &t2 = texCoord(mesh, 3 * t + 2);
+  du = (double{t1.x} - t0.x) * a + (double{t2.x} - t0.x) * b;
+  dv = (double{t1.y} - t0.y) * a + (double{t2.y} - t0.y) * b;
+  return true;
+}
+
+}  // namespace
+
+uint32_t HalfEdgeMesh::polygonOf(uint32_t t) {
+  while (polygon_[t] != t) {
+    polygon_[t] = polygon_[polygon_[t]];
+    t = polygon_[t];
+  }
+  return t;
+}
+
+bool HalfEdgeMesh::removable(const Mesh& mesh, uint32_t e, int subMaterialCount, double tolerance) {
   const uint32_t h0 = 2 * e, h1 = h0 + 1;
   if (removed_[e] || corner_[h0] == kNone || corner_[h1] == kNone) return false;
   // A dangling edge inside a merged loop goes whatever its triangles look like.
@@ -125,14 +196,81 @@ bool HalfEdgeMesh::removable(const Mesh& mesh, uint32_t e, int subMaterialCount,
       refersTo(next(h1), e))
     return true;
   const uint32_t t0 = corner_[h0] / 3, t1 = corner_[h1] / 3;
+  const uint32_t p0 = polygonOf(t0), p1 = polygonOf(t1);
+  if (p0 == p1) return false;  // both sides in one loop: removing e would cut a hole
   if (subMaterialCount > 0 && mesh.faces[t0].materialId() % subMaterialCount !=
                                   mesh.faces[t1].materialId() % subMaterialCount)
     return false;
-  const Point3& a = mesh.getFaceNormal(static_cast<int>(t0));
-  const Point3& b = mesh.getFaceNormal(static_cast<int>(t1));
-  const double dx = double{a.x} - b.x, dy = double{a.y} - b.y, dz = double{a.z} - b.z;
   // NaN normals compare false and never merge.
-  return std::sqrt(dx * dx + dy * dy + dz * dz) <= tolerance;
+  if (!(distance(mesh.getFaceNormal(static_cast<int>(p0)),
+                 mesh.getFaceNormal(static_cast<int>(p1))) +
+            spread_[p0] + spread_[p1] <=
+        tolerance))
+    return false;
+
+  const TexCoords tex = texCoordsOf(mesh, t0);
+  if (tex != texCoordsOf(mesh, t1) || tex == TexCoords::kSome) return false;
+  if (tex == TexCoords::kAll) {
+    // Corners: a in t0 and t1, then b.
+    const uint32_t c0 = corner_[h0], c1 = corner_[h1];
+    const uint32_t pairs[2][2] = {{c0, 3 * t1 + (c1 % 3 + 1) % 3}, {3 * t0 + (c0 % 3 + 1) % 3, c1}};
+    for (const auto& pair : pairs) {
+      const Point3 &u = texCoord(mesh, pair[0]), &w = texCoord(mesh, pair[1]);
+      if (!(std::fabs(double{u.x} - w.x) <= kTexCoordTolerance &&
+            std::fabs(double{u.y} - w.y) <= kTexCoordTolerance))
+        return false;
+    }
+  }
+  if (!staysConvex(mesh, e)) return false;
+  if (tex == TexCoords::kAll) {
+    const Vec n = vec(mesh.getFaceNormal(static_cast<int>(t0))) +
+                  vec(mesh.getFaceNormal(static_cast<int>(t1)));
+    Vec du0, dv0, du1, dv1;
+    if (!textureGradients(mesh, t0, n, du0, dv0) || !textureGradients(mesh, t1, n, du1, dv1))
+      return false;
+    const Vec ddu = du0 - du1, ddv = dv0 - dv1;
+    const double diff = dot(ddu, ddu) + dot(ddv, ddv);
+    const double size = std::max(dot(du0, du0) + dot(dv0, dv0), dot(du1, du1) + dot(dv1, dv1));
+    if (!(diff <= kTexMapTolerance * kTexMapTolerance * size)) return false;
+  }
+  return true;
+}
+
+bool HalfEdgeMesh::staysConvex(const Mesh& mesh, uint32_t e) const {
+  const Vec n = vec(mesh.getFaceNormal(static_cast<int>(corner_[2 * e] / 3))) +
+                vec(mesh.getFaceNormal(static_cast<int>(corner_[2 * e + 1] / 3)));
+  const double nLength = std::sqrt(dot(n, n));
+  if (!(nLength > 0)) return false;
+  const auto start = [&](uint32_t h) {
+    const uint32_t c = corner_[h];
+    return vec(mesh.verts[mesh.faces[c / 3].v[c % 3]]);
+  };
+  const auto end = [&](uint32_t h) {
+    const uint32_t c = corner_[h];
+    return vec(mesh.verts[mesh.faces[c / 3].v[(c % 3 + 1) % 3]]);
+  };
+  // Once e is gone, prev(h0) runs on into next(h1) at e's start and prev(h1) into
+  // next(h0) at its end.
+  for (uint32_t s = 0; s < 2; ++s) {
+    const uint32_t hs = 2 * e + s, ho = 2 * e + 1 - s;
+    const Vec corner = start(hs);
+    const Vec in = corner - start(prev(hs)), out = end(next(ho)) - corner;
+    const double scale = std::sqrt(dot(in, in) * dot(out, out)) * nLength;
+    const double turn = dot(cross(in, out), n);
+    if (!(turn >= -kCollinearSine * scale)) return false;
+    if (!(turn > kCollinearSine * scale || dot(in, out) > 0)) return false;
+  }
+  return true;
+}
+
+void HalfEdgeMesh::join(const Mesh& mesh, uint32_t e) {
+  const uint32_t a = polygonOf(corner_[2 * e] / 3), b = polygonOf(corner_[2 * e + 1] / 3);
+  if (a == b) return;
+  const uint32_t first = std::min(a, b), other = std::max(a, b);
+  const double d = distance(mesh.getFaceNormal(static_cast<int>(first)),
+                            mesh.getFaceNormal(static_cast<int>(other)));
+  spread_[first] = std::max(spread_[first], spread_[other] + d);
+  polygon_[other] = first;
 }
 
 int HalfEdgeMesh::remove(uint32_t e, uint32_t touched[4]) {
@@ -166,8 +304,12 @@ bool HalfEdgeMesh::merge(const Mesh& mesh, int subMaterialCount, double toleranc
   enum : uint8_t { kThisPass = 1, kNextPass = 2 };
   std::vector<uint8_t> queued(edgeCount, 0);
   std::vector<uint32_t> heap, nextPass;
+  polygon_.resize(faceCount_);
+  std::iota(polygon_.begin(), polygon_.end(), 0u);
+  spread_.assign(faceCount_, 0.0);
   uint32_t touched[4];
   const auto removeAndNote = [&](uint32_t e, bool firstPass) {
+    join(mesh, e);
     const int n = remove(e, touched);
     for (int i = 0; i < n; ++i) {
       const uint32_t y = touched[i];
@@ -200,6 +342,8 @@ bool HalfEdgeMesh::merge(const Mesh& mesh, int subMaterialCount, double toleranc
       if (removable(mesh, e, subMaterialCount, tolerance)) removeAndNote(e, false);
     }
   }
+  release(polygon_);
+  release(spread_);
   return removedCount_ > 0 && edgeCount - removedCount_ >= 3;
 }
 
@@ -303,5 +447,7 @@ void HalfEdgeMesh::clear() {
   release(corner_);
   release(links_);
   release(removed_);
+  release(polygon_);
+  release(spread_);
   removedCount_ = 0;
 }

@@ -40,12 +40,27 @@ class HalfEdgeMesh {
   // runs along one edge twice the same way).
   [[nodiscard]] bool build(const Mesh& mesh);
 
-  // Removes every edge between two triangles whose sub-materials match (when
-  // subMaterialCount > 0, material IDs compared modulo it) and whose face normals
-  // lie within `tolerance`, and every edge left dangling inside a merged loop,
-  // until nothing changes. Needs the mesh's face normals. Succeeds when at least
-  // one edge went and at least three remain.
+  // Removes every edge left dangling inside a merged loop, and every edge between
+  // two triangles of different polygons (so that none gets a hole) when
+  //  - their sub-materials match (when subMaterialCount > 0, material IDs compared
+  //    modulo it),
+  //  - every face normal of the joined polygon stays within `tolerance` of the
+  //    normal of its first triangle in mesh order,
+  //  - both triangles have texture coordinates or neither has; with them, the two
+  //    shared corners' coordinates agree within kTexCoordTolerance and the affine
+  //    maps from the edge's plane to the texture agree within kTexMapTolerance,
+  //    relative to the larger,
+  //  - the joined loop stays convex at both ends of the edge, in the plane of the
+  //    edge's two triangles: collinear corners (within a sine of kCollinearSine)
+  //    are kept, a corner that turns back is not convex,
+  // until nothing changes. Needs the mesh's face normals. A triangle without a
+  // normal never merges. Succeeds when at least one edge went and at least three
+  // remain.
   [[nodiscard]] bool merge(const Mesh& mesh, int subMaterialCount, double tolerance);
+
+  static constexpr double kTexCoordTolerance = 1e-6;
+  static constexpr double kTexMapTolerance = 1e-6;
+  static constexpr double kCollinearSine = 1e-6;
 
   // Walks every boundary loop left into `out`, in the order of the edge at which
   // each loop is first met. Fails when a loop is broken, runs into another loop or
@@ -61,7 +76,11 @@ class HalfEdgeMesh {
   size_t removedCount() const { return removedCount_; }
 
  private:
-  bool removable(const Mesh& mesh, uint32_t e, int subMaterialCount, double tolerance) const;
+  bool removable(const Mesh& mesh, uint32_t e, int subMaterialCount, double tolerance);
+  bool staysConvex(const Mesh& mesh, uint32_t e) const;
+  // The polygon (union-find root, its first triangle) that triangle t belongs to.
+  uint32_t polygonOf(uint32_t t);
+  void join(const Mesh& mesh, uint32_t e);
   // Splices the loops on both sides of e; `touched` receives the edges whose
   // links changed (possibly e itself), 4 at most.
   [[nodiscard]] int remove(uint32_t e, uint32_t touched[4]);
@@ -80,5 +99,13 @@ class HalfEdgeMesh {
   // in the high 32 bits, kNone for none.
   std::vector<uint64_t> links_;
   std::vector<uint8_t> removed_;  // per edge
+  // Per triangle during the merge: its union-find parent, which is never a later
+  // triangle, so a root is its polygon's first triangle; and, at a root, a bound
+  // on how far the polygon's face normals lie from the root's. The bound, not
+  // every normal, is what a join tests, which keeps it O(1); it only grows (and a
+  // root only moves to an earlier triangle, no nearer than the bound allows), so
+  // an edge refused stays refused until its own links change.
+  std::vector<uint32_t> polygon_;
+  std::vector<double> spread_;
   size_t removedCount_ = 0;
 };
