@@ -22,8 +22,8 @@
 #include "bench/scene_generators.h"
 #include "flt/opcodes.h"
 #include "host/memory_scene.h"
-#include "tests/support/test_host.h"
 #include "plugin/open_zorvel.h"
+#include "tests/support/test_host.h"
 
 namespace fs = std::filesystem;
 

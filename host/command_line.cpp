@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "host/output_path.h"
-#include "plugin/option_lists.h"
 #include "host/scene_loader.h"
+#include "plugin/option_lists.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "host/load_supervisor.h"
 
 #include <poll.h>
-#include <sys/prctl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,7 +88,6 @@ int runSupervised(const LoadSupervision& s, const std::function<int(LoadWatch&)>
     _exit(status);
   }
   close(pipeFds[1]);
-
 
   bool loaded = false, timedOut = false;
   const auto started = std::chrono::steady_clock::now();

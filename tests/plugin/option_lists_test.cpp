@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
