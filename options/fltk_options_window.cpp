@@ -16,6 +16,7 @@
 #include <string>
 
 #include "options/hyperlink_widget.h"
+#include "options/message_box.h"
 #include "options/options_dialog.h"
 
 namespace {
@@ -207,8 +208,13 @@ void FltkOptionsWindow::build() {
   auto* cancel = new Fl_Button(370, 445, 80, 28, "Cancel");
   cancel->callback(cancelled, this);
   widgets_[kCancelButton] = cancel;
-  widgets_[kHyperlinkControl] =
-      new HyperlinkWidget(190, 60, 150, 20, label(kHyperlinkControl), dialog_->linkTarget());
+  auto* link = new HyperlinkWidget(190, 60, 150, 20, label(kHyperlinkControl),
+                                   dialog_->linkTarget(), linkOpener_);
+  // The link's failure is one more of the window's messages, in the same box.
+  link->setFailureSink([this](const std::string& message) {
+    showMessage({window_->label(), messageLines(message)});
+  });
+  widgets_[kHyperlinkControl] = link;
   window_->end();
   window_->callback(cancelled, this);
   window_->set_modal();
@@ -290,21 +296,5 @@ void FltkOptionsWindow::navigate(bool backward) {
 }
 
 void FltkOptionsWindow::showMessage(const MessageDialog& message) {
-  const int w = 520;
-  const int h = 20 + 22 * static_cast<int>(message.lines.size()) + 50;
-  Fl_Window box(w, h);
-  box.copy_label(message.title.c_str());
-  for (size_t i = 0; i < message.lines.size(); ++i) {
-    auto* line = new Fl_Box(15, 12 + 22 * static_cast<int>(i), w - 30, 22);
-    line->copy_label(message.lines[i].c_str());
-    line->labeltype(FL_NORMAL_LABEL);
-    line->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-  }
-  auto* ok = new Fl_Return_Button(w / 2 - 40, h - 40, 80, 28, "OK");
-  ok->callback([](Fl_Widget* button, void*) { button->window()->hide(); });
-  box.end();
-  box.set_modal();
-  box.show();
-  if (messageHook_) messageHook_(box);
-  while (box.shown()) Fl::wait();
+  showMessageBox(message.title, message.lines, messageHook_);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "options/hyperlink.h"
 #include "options/options_view.h"
 
 class Fl_Double_Window;
@@ -31,6 +32,8 @@ class FltkOptionsWindow : public OptionsView {
   // loop starts: a test drives the widgets there and closes what it opened.
   void setShownHook(std::function<void(FltkOptionsWindow&)> hook) { shownHook_ = std::move(hook); }
   void setMessageHook(std::function<void(Fl_Window&)> hook) { messageHook_ = std::move(hook); }
+  // How the web link opens its target (the browser when empty); set before runModal.
+  void setLinkOpener(Hyperlink::Opener opener) { linkOpener_ = std::move(opener); }
 
   // While the dialog runs: the window, and the widget of control `id` (or null).
   Fl_Window* window() const;
@@ -51,6 +54,7 @@ class FltkOptionsWindow : public OptionsView {
   ErrorSink errors_;
   std::function<void(FltkOptionsWindow&)> shownHook_;
   std::function<void(Fl_Window&)> messageHook_;
+  Hyperlink::Opener linkOpener_;
   OptionsDialog* dialog_ = nullptr;
   std::unique_ptr<Fl_Double_Window> window_;
   std::map<int, Fl_Widget*> widgets_;

@@ -2,9 +2,10 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
-#include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+
+#include "options/message_box.h"
 
 HyperlinkWidget::HyperlinkWidget(int x, int y, int w, int h, const char* text,
                                  const std::string& target, Hyperlink::Opener opener)
@@ -110,9 +111,9 @@ void HyperlinkWidget::fitToText() {
 
 void HyperlinkWidget::openFailed(const std::string& message) {
   if (!failures_) {
-    fl_alert("%s", message.c_str());  // beeps and shows the exclamation mark itself
+    const Fl_Window* parent = window();
+    showMessageBox(parent && parent->label() ? parent->label() : "", messageLines(message));
     return;
   }
-  fl_beep(FL_BEEP_ERROR);
   failures_(message);
 }

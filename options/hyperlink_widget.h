@@ -12,7 +12,7 @@
 
 class HyperlinkWidget : public Fl_Widget, private HyperlinkView {
  public:
-  // Hears a failed open's message after the beep; the default shows an alert box.
+  // Hears a failed open's message; the default shows the message box, which beeps.
   using FailureSink = std::function<void(const std::string& message)>;
 
   // Shows `text` (the target when empty) leading to `target` (the text when

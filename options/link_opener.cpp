@@ -29,6 +29,11 @@ int resultOfErrno(int e) {
   }
 }
 
+// A browser or opener that is not installed leaves nothing to open the link with.
+bool notInstalled(const LaunchOutcome& outcome) {
+  return outcome.kind == LaunchOutcome::Kind::kNotStarted && outcome.code == ENOENT;
+}
+
 }  // namespace
 
 int launchResult(const LaunchOutcome& outcome) {
@@ -46,6 +51,7 @@ int launchResult(const LaunchOutcome& outcome) {
 }
 
 int xdgOpenResult(const LaunchOutcome& outcome) {
+  if (notInstalled(outcome)) return kOpenNoAssociation;
   if (outcome.kind == LaunchOutcome::Kind::kExited) {
     if (outcome.code == 2) return kOpenFileNotFound;
     if (outcome.code == 3) return kOpenNoAssociation;
@@ -59,7 +65,8 @@ int LinkOpener::open(const std::string& target) {
   if (shellResult > 32) return shellResult;
   std::vector<std::string> command = defaultHtmlHandler(target);
   if (command.empty()) return shellResult;
-  return launchResult(launcher_.run(command));
+  LaunchOutcome handler = launcher_.run(command);
+  return notInstalled(handler) ? kOpenNoAssociation : launchResult(handler);
 }
 
 std::vector<std::string> LinkOpener::defaultHtmlHandler(const std::string& target) {

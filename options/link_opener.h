@@ -27,7 +27,7 @@ enum LinkOpenResult : int {
 // success; a program that could not start maps by its errno.
 int launchResult(const LaunchOutcome& outcome);
 // The same for xdg-open, whose exit statuses 2 (no such file) and 3 (no tool to
-// open it with) have listed counterparts.
+// open it with) have listed counterparts; xdg-open not installed is no tool either.
 int xdgOpenResult(const LaunchOutcome& outcome);
 
 class LinkOpener {

@@ -2,6 +2,7 @@
 #include "options/fltk_options_window.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
@@ -18,6 +19,7 @@
 #include "options/dialog_controls.h"
 #include "options/export_options.h"
 #include "options/hyperlink_widget.h"
+#include "options/message_box.h"
 #include "options/options_dialog.h"
 #include "options/run_options_dialog.h"
 
@@ -53,13 +55,21 @@ class FltkOptionsWindowTest : public ::testing::Test {
     window_.setMessageHook([this](Fl_Window& box) {
       std::vector<std::string> lines;
       Fl_Return_Button* ok = nullptr;
+      int buttons = 0, icons = 0;
       for (int i = 0; i < box.children(); ++i) {
-        if (auto* button = dynamic_cast<Fl_Return_Button*>(box.child(i)))
-          ok = button;
-        else if (box.child(i)->label())
-          lines.push_back(box.child(i)->label());
+        Fl_Widget* child = box.child(i);
+        if (auto* button = dynamic_cast<Fl_Return_Button*>(child)) ok = button;
+        if (dynamic_cast<Fl_Button*>(child))
+          ++buttons;
+        else if (child->label() && std::string(child->label()) == kMessageBoxIcon)
+          ++icons;
+        else if (child->label())
+          lines.push_back(child->label());
       }
       messages_.push_back({box.label(), lines});
+      // Every message of the window, the link's among them, shows one look.
+      EXPECT_EQ(icons, 1) << box.label();
+      EXPECT_EQ(buttons, 1) << box.label();
       ASSERT_NE(ok, nullptr);
       EXPECT_STREQ(ok->label(), "OK");
       ok->do_callback();
@@ -139,8 +149,15 @@ TEST_F(FltkOptionsWindowTest, UserFillsTheFormAndPressesOk) {
 }
 
 TEST_F(FltkOptionsWindowTest, ARefusedEntryHoldsTheFocusUntilEscapeCancels) {
+  window_.setLinkOpener([](const std::string&) { return 31; });
   window_.setShownHook([&](FltkOptionsWindow& w) {
     Fl_Window* win = w.window();
+    // A link no browser can open says so in the window's own message box.
+    Fl_Widget* link = window_.widget(kHyperlinkControl);
+    Fl::e_x = link->x() + 2;
+    Fl::e_y = link->y() + 2;
+    link->handle(FL_PUSH);
+    link->handle(FL_RELEASE);
     auto* lat = find<Fl_Input>(kOriginLatEdit);
     clickAndSelectAll(lat);
     typeText(win, "91");
@@ -155,8 +172,12 @@ TEST_F(FltkOptionsWindowTest, ARefusedEntryHoldsTheFocusUntilEscapeCancels) {
     EXPECT_FALSE(win->shown());
   });
   EXPECT_EQ(runOptionsDialog(options_, window_), DialogResult::kCancel);
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].first, "Bad Latitude Range");
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[0].first, "OpenFlight Export");
+  EXPECT_EQ(messages_[0].second, (std::vector<std::string>{"Unable to open hyperlink:", "",
+                                                           "There is no application associated",
+                                                           "with the given filename extension."}));
+  EXPECT_EQ(messages_[1].first, "Bad Latitude Range");
   EXPECT_DOUBLE_EQ(options_.originLatitude, 0.0);
 }
 

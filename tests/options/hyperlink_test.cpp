@@ -185,9 +185,10 @@ TEST_F(LinkOpenerTest, FallsBackToTheDesktopsHtmlHandler) {
   EXPECT_EQ(launcher_.calls[1], (Args{"xdg-mime", "query", "default", "text/html"}));
   EXPECT_EQ(launcher_.calls[2], (Args{"/opt/web/browser", "--new-window", "https://example.org/"}));
 
-  // A handler that cannot be started maps onto the listed texts.
+  // A handler that cannot be started maps onto the listed texts; one that is not
+  // installed leaves no application for the link.
   launcher_.outcomes.erase("/opt/web/browser");
-  EXPECT_EQ(open("https://example.org/"), 2);
+  EXPECT_EQ(open("https://example.org/"), 31);
   launcher_.outcomes["/opt/web/browser"] = {Kind::kNotStarted, EACCES};
   EXPECT_EQ(open("https://example.org/"), 5);
   launcher_.outcomes["/opt/web/browser"] = {Kind::kSignalled, SIGKILL};
@@ -195,8 +196,8 @@ TEST_F(LinkOpenerTest, FallsBackToTheDesktopsHtmlHandler) {
 }
 
 TEST_F(LinkOpenerTest, WithoutAHandlerTheXdgOpenFailureStands) {
-  // Neither program installed: the file is missing.
-  EXPECT_EQ(open("https://example.org/"), 2);
+  // Neither program installed: no application opens the link.
+  EXPECT_EQ(open("https://example.org/"), 31);
   ASSERT_EQ(launcher_.calls.size(), 2u);
 
   // xdg-open found no tool and the desktop names no handler.
