@@ -35,12 +35,17 @@ bool isMadeUpGltfName(const std::string& name) {
                      [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
+std::string counted(unsigned n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 class SceneBuilder {
  public:
   SceneBuilder(const aiScene& scene, const SceneBuildSettings& settings,
                std::vector<std::string>& warnings)
       : ai_(scene),
         settings_(settings),
+        warnings_(warnings),
         host_(std::make_unique<MemoryScene>()),
         images_(scene, settings.imageFolder, settings.sceneStem, host_->pendingImages(), warnings),
         materials_(scene, *host_, settings.sceneFolder, images_, standInRule(settings.format)) {
@@ -76,6 +81,9 @@ class SceneBuilder {
     return host;
   }
   void fill(MemoryNode& host, const aiNode& node, bool withChildren);
+  // The exporter takes triangles only: the node's lines and points would vanish
+  // without a word.
+  void reportUntaken(const aiNode& node, const std::string& name);
   bool holdsTriangles(const aiNode& node) const {
     for (unsigned i = 0; node.mMeshes && i < node.mNumMeshes; ++i) {
       const unsigned index = node.mMeshes[i];
@@ -87,6 +95,7 @@ class SceneBuilder {
 
   const aiScene& ai_;
   const SceneBuildSettings& settings_;
+  std::vector<std::string>& warnings_;
   std::unique_ptr<MemoryScene> host_;
   EmbeddedImages images_;
   AssimpMaterials materials_;
@@ -103,7 +112,10 @@ std::unique_ptr<MemoryScene> SceneBuilder::build() {
     // The made-up root is the scene: its transform goes to its children, and
     // geometry it holds itself becomes a node of its own, lest it be lost.
     const Matrix3 rootToWorld = toMatrix3(root.mTransformation) * settings_.upToZ;
-    if (holdsTriangles(root)) fill(addNode(root, host_->root(), rootToWorld), root, false);
+    if (holdsTriangles(root))
+      fill(addNode(root, host_->root(), rootToWorld), root, false);
+    else
+      reportUntaken(root, hostName(root));
     for (unsigned i = 0; i < root.mNumChildren; ++i) {
       const aiNode* child = root.mChildren[i];
       if (!child) continue;
@@ -158,6 +170,27 @@ void SceneBuilder::fill(MemoryNode& host, const aiNode& node, bool withChildren)
   }
 
   host.setUserText(userTextFromMetadata(node.mMetaData, settings_.userProperties));
+  reportUntaken(node, host.name() ? host.name() : "");
+}
+
+void SceneBuilder::reportUntaken(const aiNode& node, const std::string& name) {
+  unsigned lines = 0, points = 0;
+  for (unsigned i = 0; node.mMeshes && i < node.mNumMeshes; ++i) {
+    const unsigned index = node.mMeshes[i];
+    if (index >= ai_.mNumMeshes || !ai_.mMeshes[index] || !ai_.mMeshes[index]->mFaces) continue;
+    const aiMesh& mesh = *ai_.mMeshes[index];
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+      lines += mesh.mFaces[f].mNumIndices == 2;
+      points += mesh.mFaces[f].mNumIndices == 1;
+    }
+  }
+  if (!lines && !points) return;
+  std::string what;
+  if (lines) what = counted(lines, "line segment", "line segments");
+  if (lines && points) what += " and ";
+  if (points) what += counted(points, "point", "points");
+  warnings_.push_back((name.empty() ? std::string("an unnamed node") : "node \"" + name + "\"") +
+                      ": " + what + " not exported");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -423,11 +425,17 @@ TEST_F(SceneLoaderTest, PointsLinesCamerasAndLightsCarryNoMesh) {
   SceneNode* wire = findNode(&loaded_.scene->root(), "wire");
   ASSERT_NE(wire, nullptr);
   EXPECT_EQ(wire->evalWorldState(0).obj, nullptr);
+  // What the exporter cannot take is said once per node, with its count.
+  std::sort(loaded_.warnings.begin(), loaded_.warnings.end());
+  EXPECT_EQ(loaded_.warnings,
+            (std::vector<std::string>{"node \"mixed\": 1 line segment and 1 point not exported",
+                                      "node \"wire\": 2 line segments not exported"}));
 
   // Vertices and no faces at all (a point cloud): a scene without geometry.
   SceneLoadResult cloud = load(write("cloud.obj", kTriangleObj));
   ASSERT_TRUE(cloud) << cloud.error;
   EXPECT_EQ(cloud.scene->root().childCount(), 0);
+  EXPECT_TRUE(cloud.warnings.empty());
 
   SceneNode* eye = loadNode("cam.gltf", gltf(R"("extensionsUsed":["KHR_lights_punctual"],
 "extensions":{"KHR_lights_punctual":{"lights":[{"type":"point"}]}},
