@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     }
     for (const FltFault& fault : faults) std::printf("%s\n", formatFault(path, fault).c_str());
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return writeFailed();
-    return faults.empty() ? 0 : 1;
+    return hasFaults(faults) ? 1 : 0;
   }
 
   if (mode == Mode::kSummary) {
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     }
     std::fputs(formatSummary(summary, path).c_str(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return writeFailed();
-    return summary.faults.empty() ? 0 : 1;
+    return hasFaults(summary.faults) ? 1 : 0;
   }
 
   const bool clean = mode == Mode::kJson

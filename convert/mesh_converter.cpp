@@ -104,6 +104,7 @@ bool MeshConverter::polygonPath() {
   if (!mesh_) return false;
   if (!mesh_->normalsBuilt()) mesh_->checkNormals(true);
   setMatrix(extractor_.objectTransform(), extractor_.mirrored());
+  warnNonFinite();
 
   const int count = extractor_.polygonCount();
   bool pushed = false;
@@ -146,6 +147,7 @@ bool MeshConverter::trianglePath() {
   mesh_ = holder_.mesh();
   if (!mesh_) return false;
   if (!mesh_->normalsBuilt()) mesh_->buildNormals();
+  warnNonFinite();
 
   const size_t vertCount = mesh_->verts.size();
   int valid = 0;
@@ -176,6 +178,18 @@ bool MeshConverter::trianglePath() {
   }
   static_cast<void>(file_->writePopLevel());  // as above: sticky
   return true;
+}
+
+void MeshConverter::warnNonFinite() const {
+  size_t count = 0;
+  for (const Point3& v : mesh_->verts) {
+    const Point3 world = v * matrix_;
+    count += !(std::isfinite(world.x) && std::isfinite(world.y) && std::isfinite(world.z));
+  }
+  if (count == 0) return;
+  context_->warn(nodeName(node_) + ": " + std::to_string(count) +
+                 (count == 1 ? " vertex has" : " vertices have") +
+                 " coordinates that are no finite number (NaN or infinite), written as they are");
 }
 
 void MeshConverter::fillFace(int triangle, FltFace& face) {

@@ -40,6 +40,9 @@ class MeshConverter {
   // What every face of the node shares: properties, colors, comment, wire color.
   void beginNode(SceneNode* node);
   void setMatrix(const Matrix3& m, bool mirrored);
+  // A reader draws nothing sensible of NaN or infinite positions (a float overflowed
+  // by the source's doubles among them): one warning per node says how many.
+  void warnNonFinite() const;
   void fillFace(int triangle, FltFace& face);
   // Face record, long ID, comment and push level.
   [[nodiscard]] bool writeFaceHead(FltFace& face);

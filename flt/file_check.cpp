@@ -1,7 +1,9 @@
 #include "flt/file_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "flt/file_reader.h"
@@ -16,6 +18,14 @@ constexpr uint16_t kVertexPaletteOpcode = 67;
 
 bool isVertexRecord(uint16_t opcode) {
   return opcode >= 68 && opcode <= 71;
+}
+
+double bigEndianDouble(const std::vector<uint8_t>& bytes, size_t at) {
+  uint64_t bits = 0;
+  for (size_t i = 0; i < 8; ++i) bits = bits << 8 | bytes[at + i];
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
 }
 
 struct LevelPair {
@@ -50,6 +60,9 @@ struct CheckState {
   int64_t vertexPaletteTotal = 0;
   bool inVertexPalette = false;
   std::vector<int64_t> vertexOffsets;
+  // Vertices whose x, y or z is NaN or infinite, and where the first one lies.
+  int64_t nonFinite = 0;
+  int64_t firstNonFinite = -1;
 
   void fault(int64_t offset, std::string what) {
     if (faults.size() < kMaxListedFaults)
@@ -84,6 +97,13 @@ void checkVertexPalette(CheckState& s, FltFileReader& r) {
 void checkVertex(CheckState& s, FltFileReader& r) {
   if (s.inVertexPalette) {
     s.vertexOffsets.push_back(r.offset() - s.vertexPaletteStart);
+    // Coordinates are doubles at bytes 8, 16 and 24 of every vertex kind.
+    const std::vector<uint8_t>& b = r.bytes();
+    if (b.size() >= 32 &&
+        !(std::isfinite(bigEndianDouble(b, 8)) && std::isfinite(bigEndianDouble(b, 16)) &&
+          std::isfinite(bigEndianDouble(b, 24)))) {
+      if (s.nonFinite++ == 0) s.firstNonFinite = r.offset();
+    }
   } else {
     s.fault(r.offset(), std::string(opcodeName(r.opcode())) + " outside the vertex palette");
   }
@@ -196,6 +216,13 @@ std::vector<FltFault> checkFltRecords(FltFileReader& reader) {
     s.faults.push_back(
         {reader.position(), "and " + std::to_string(s.unlisted) + " more faults not listed"});
   }
+  if (s.nonFinite > 0) {
+    s.faults.push_back({s.firstNonFinite,
+                        std::to_string(s.nonFinite) +
+                            (s.nonFinite == 1 ? " vertex has" : " vertices have") +
+                            " coordinates that are no finite number (NaN or infinite)",
+                        true});
+  }
   return std::move(s.faults);
 }
 
@@ -226,6 +253,11 @@ bool startsWithHeader(const std::string& path) {
   return got == 2 && (head[0] << 8 | head[1]) == FltHeader::kOpcode;
 }
 
+bool hasFaults(const std::vector<FltFault>& faults) {
+  return std::any_of(faults.begin(), faults.end(), [](const FltFault& f) { return !f.warning; });
+}
+
 std::string formatFault(const std::string& path, const FltFault& fault) {
-  return path + ": offset " + std::to_string(fault.offset) + ": " + fault.what;
+  return path + ": offset " + std::to_string(fault.offset) + ": " +
+         (fault.warning ? "warning: " : "") + fault.what;
 }

@@ -15,14 +15,19 @@ class FltFileReader;
 struct FltFault {
   int64_t offset;  // of the record at fault, or the end of the file
   std::string what;
+  // The format allows it, but a reader will draw it wrong (NaN coordinates).
+  bool warning = false;
 };
+
+// Whether any of `faults` is more than a warning.
+bool hasFaults(const std::vector<FltFault>& faults);
 
 struct FltCheckResult {
   // False when the file could not be opened or read; error says why.
   bool readable = false;
   std::string error;
   std::vector<FltFault> faults;
-  bool sound() const { return readable && faults.empty(); }
+  bool sound() const { return readable && !hasFaults(faults); }
 };
 
 // At most this many faults are listed; a last one counts the rest.
@@ -35,5 +40,5 @@ FltCheckResult checkFltFile(const std::string& path);
 bool startsWithHeader(const std::string& path);
 // Checks the records of an open reader that has not been read from yet.
 std::vector<FltFault> checkFltRecords(FltFileReader& reader);
-// "FILE: offset N: what"
+// "FILE: offset N: what", with "warning: " before a warning's what
 std::string formatFault(const std::string& path, const FltFault& fault);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <set>
@@ -120,6 +121,8 @@ FltSummary summariseFltFile(FltFileReader& reader) {
       if (!(v.flags & (FltVertex::kFlagNoColor | FltVertex::kFlagPackedColor)))
         useColor(v.colorIndex);
       const double at[3] = {v.x, v.y, v.z};
+      // The check reports these; in the bounds they would only hide the rest.
+      if (!std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) continue;
       for (int i = 0; i < 3; ++i) {
         s.min[i] = s.hasBounds ? std::min(s.min[i], at[i]) : at[i];
         s.max[i] = s.hasBounds ? std::max(s.max[i], at[i]) : at[i];
@@ -165,12 +168,12 @@ std::string formatSummary(const FltSummary& s, const std::string& path) {
   }
   out += kinds + "\n";
   if (s.hasBounds) out += "bounds " + point(s.min) + " to " + point(s.max) + "\n";
-  if (s.faults.empty()) {
+  const size_t faults = static_cast<size_t>(std::count_if(
+      s.faults.begin(), s.faults.end(), [](const FltFault& f) { return !f.warning; }));
+  if (faults == 0)
     out += "check: sound\n";
-  } else {
-    out += "check: " + std::to_string(s.faults.size()) +
-           (s.faults.size() == 1 ? " fault\n" : " faults\n");
-    for (const FltFault& f : s.faults) out += "  " + formatFault(path, f) + "\n";
-  }
+  else
+    out += "check: " + std::to_string(faults) + (faults == 1 ? " fault\n" : " faults\n");
+  for (const FltFault& f : s.faults) out += "  " + formatFault(path, f) + "\n";
   return out;
 }

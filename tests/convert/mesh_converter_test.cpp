@@ -226,10 +226,14 @@ TEST(MeshConverter, BrokenMeshesNeverCrashNorCorruptTheFile) {
   bad.faces = {Face{{0, 1, 2}, 1}, Face{{1, 0, 3}, 1}, Face{{4, 4, 4}, 1}, Face{{0, 1, 9}, 1}};
   bad.tVerts = {{0, 0, 0}};
   bad.tvFaces = {TVFace{{5, 0, 0}}};  // too short, and an index out of range
-  // The degenerate triangle is kept, the one naming vertex 9 left out with a warning.
+  // The degenerate triangle is kept, the one naming vertex 9 left out with a warning;
+  // the NaN and the infinite vertex are counted in one.
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("bad").setMesh(bad)), 3);
-  ASSERT_EQ(ex.warnings.size(), 1u);
-  EXPECT_NE(ex.warnings[0].find("bad"), std::string::npos);
+  ASSERT_EQ(ex.warnings.size(), 2u);
+  EXPECT_EQ(ex.warnings[0].rfind("node \"bad\": 2 vertices have coordinates that are no finite", 0),
+            0u)
+      << ex.warnings[0];
+  EXPECT_NE(ex.warnings[1].find("bad"), std::string::npos);
   // Nodes without a usable triangle write nothing at all.
   Mesh onlyBroken;
   onlyBroken.verts = {{0, 0, 0}};
@@ -238,6 +242,7 @@ TEST(MeshConverter, BrokenMeshesNeverCrashNorCorruptTheFile) {
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("broken").setMesh(onlyBroken)), 0);
   EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("helper")), 0);
   EXPECT_EQ(ex.mesh.convertNode(nullptr), 0);
+  EXPECT_EQ(ex.warnings.size(), 3u);  // the broken node's, no finiteness one
 
   FltReadBack r = ex.finish();
   EXPECT_EQ(r.count("OBJECT o1"), 1u);

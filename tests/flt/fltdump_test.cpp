@@ -348,6 +348,30 @@ TEST(FltDumpTest, CheckNamesTheFaultAndWhereItIs) {
   EXPECT_EQ(faults[0].offset, 0);
   EXPECT_NE(faults[0].what.find("the first record is FLT_VERTEX_PALETTE (67), not a header"),
             std::string::npos);
+
+  // A NaN coordinate is the format's own: a warning, and the file stays sound.
+  std::vector<Bytes> nanVertex = soundRecords();
+  ASSERT_GE(nanVertex[2].size(), 16u);
+  std::fill(nanVertex[2].begin() + 8, nanVertex[2].begin() + 16, 0);
+  nanVertex[2][8] = 0x7F;
+  nanVertex[2][9] = 0xF8;
+  const std::string nanPath = writeBytes(join(nanVertex));
+  FltCheckResult nan = checkFltFile(nanPath);
+  EXPECT_TRUE(nan.sound());
+  ASSERT_EQ(nan.faults.size(), 1u);
+  EXPECT_EQ(formatFault("f", nan.faults[0]),
+            "f: offset 288: warning: 1 vertex has coordinates that are no finite number (NaN or "
+            "infinite)");
+  // The summary's bounds come from the finite vertex alone.
+  FltFileReader reader;
+  ASSERT_TRUE(reader.open(nanPath));
+  const FltSummary summary = summariseFltFile(reader);
+  ASSERT_TRUE(summary.hasBounds);
+  EXPECT_EQ(std::vector<double>(summary.max, summary.max + 3), (std::vector<double>{0, 0, 0}));
+  const std::string text = formatSummary(summary, "f");
+  EXPECT_NE(text.find("bounds (0,0,0) to (0,0,0)\ncheck: sound\n  f: offset 288: warning: "),
+            std::string::npos)
+      << text;
 }
 
 // Damaged files must give faults, never reads past the data (run under sanitizers).
