@@ -98,8 +98,9 @@ AttributeFilePolicy TextureSource::placeImage(const std::string& source, const s
                    " was not copied over it");
     return AttributeFilePolicy::kNone;
   }
-  return paths_.copyTexture(source, target, context_->warningSink()) ? AttributeFilePolicy::kReplace
-                                                                     : AttributeFilePolicy::kNone;
+  return paths_.copyTexture(source, target, file_->stage(), context_->warningSink())
+             ? AttributeFilePolicy::kReplace
+             : AttributeFilePolicy::kNone;
 }
 
 void TextureSource::fillEntry(TextureMap* map, FltTexture& entry, std::string& source,

@@ -19,36 +19,6 @@ std::string systemError() {
   return std::strerror(errno);
 }
 
-// A temporary file in the output's own directory, so that the final rename stays
-// on one file system; created with the permissions a plain fopen would give.
-FileHandle openTemporaryBeside(const std::string& path, std::string* tempPath) {
-  std::string dir = ".";
-  std::string base = path;
-  size_t slash = path.rfind('/');
-  if (slash != std::string::npos) {
-    dir = slash == 0 ? "/" : path.substr(0, slash);
-    base = path.substr(slash + 1);
-  }
-  std::string pattern = (dir == "/" ? "" : dir) + "/." + base + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return FileHandle();
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  FileHandle f(fdopen(fd, "wb"));
-  if (!f) {
-    int saved = errno;
-    ::close(fd);
-    unlink(name.data());
-    errno = saved;
-    return f;
-  }
-  *tempPath = name.data();
-  return f;
-}
-
 }  // namespace
 
 FltOutputFile::FltOutputFile() {
@@ -66,9 +36,9 @@ FltOutputFile::~FltOutputFile() {
 void FltOutputFile::reset() {
   current_ = nullptr;
   body_.reset();
-  real_.reset();
+  real_.discard();
+  stage_.discard();
   path_.clear();
-  tempPath_.clear();
   state_ = State::kClosed;
   pushDepth_ = subfaceDepth_ = extensionDepth_ = attributeDepth_ = 0;
   header_.reset();
@@ -105,24 +75,21 @@ int FltOutputFile::open(const std::string& path, int version) {
   reset();
   failed_ = false;
   error_.clear();
-  real_ = openTemporaryBeside(path, &tempPath_);
-  if (!real_) {
+  if (!real_.open(path)) {
     failed_ = true;
-    error_ = "cannot open " + path + ": " + systemError();
+    error_ = real_.error();
     return 0;
   }
   body_ = FileHandle(std::tmpfile());
   if (!body_) {
     failed_ = true;
     error_ = "cannot create a temporary file for " + path + ": " + systemError();
-    real_.reset();
-    unlink(tempPath_.c_str());
     reset();
     return 0;
   }
   current_ = body_.get();
   path_ = path;
-  textureList_.layout().setFilePath(layoutPathFor(path));
+  textureList_.layout().setFilePath(layoutPathFor(path), &stage_);
   state_ = State::kOpen;
   setVersion(version);
   FltGroup top;
@@ -237,7 +204,7 @@ bool FltOutputFile::copyBody() {
   for (;;) {
     size_t n = std::fread(chunk.data(), 1, chunk.size(), body);
     if (n == 0) break;
-    if (std::fwrite(chunk.data(), 1, n, real_.get()) != n) {
+    if (std::fwrite(chunk.data(), 1, n, real_.stream()) != n) {
       fail("cannot write " + path_ + ": " + systemError());
       return false;
     }
@@ -250,24 +217,21 @@ bool FltOutputFile::copyBody() {
 }
 
 bool FltOutputFile::finishRealFile() {
-  if (!real_.close()) {
-    fail("cannot write " + path_ + ": " + systemError());
+  // Beside files first, so that the output never names a file that is not there yet.
+  for (const std::string& why : stage_.commit())
+    if (warn_) warn_(why);
+  if (!real_.commit()) {
+    fail(real_.error());
     return false;
   }
-  if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-    fail("cannot write " + path_ + ": " + systemError());
-    return false;
-  }
-  tempPath_.clear();
   return true;
 }
 
 void FltOutputFile::closeStreams() {
   body_.reset();
-  real_.reset();
+  real_.discard();
+  stage_.discard();
   current_ = nullptr;
-  if (!tempPath_.empty()) unlink(tempPath_.c_str());
-  tempPath_.clear();
 }
 
 int FltOutputFile::close() {
@@ -276,7 +240,7 @@ int FltOutputFile::close() {
   // refused, and !failed_ below decides.
   static_cast<void>(flushPending());
   while (pushDepth_ > 0 && !failed_) static_cast<void>(writePopLevel());
-  current_ = real_.get();
+  current_ = real_.stream();
   vertexPalette_.resolveColors(colorPalette_);
   static_cast<void>(write(header_));
   static_cast<void>(write(colorPalette_));
@@ -287,7 +251,7 @@ int FltOutputFile::close() {
   paletteWriting_ = false;
   // Separate files beside the images; a failure here is a warning, not a failed export.
   // How many were written does not matter here: each one missing was warned of.
-  if (!failed_) static_cast<void>(textureList_.writeAttributeFiles(version_, warn_));
+  if (!failed_) static_cast<void>(textureList_.writeAttributeFiles(stage_, warn_));
   if (!failed_) static_cast<void>(copyBody());
   if (!failed_) static_cast<void>(finishRealFile());
   bool ok = !failed_;

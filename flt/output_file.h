@@ -3,9 +3,10 @@
 // into a temporary body while the scene is walked; at close the header and the
 // palettes go to the real file and the body is copied behind them.
 //
-// The real file is written beside the output path under a temporary name and
-// renamed into place only by a successful close, so a failed export never leaves
-// a half-written file at the path nor touches the file that was there.
+// The real file, and every file the export writes beside it (its stage: texture
+// copies, attribute files, the layout), stay unnamed until a successful close puts
+// them in place, so a failed export never leaves a half-written file at the path
+// nor touches the file that was there; a killed one leaves nothing at all.
 
 #include <cstdint>
 #include <cstdio>
@@ -14,11 +15,13 @@
 
 #include "flt/color_palette.h"
 #include "flt/file_handle.h"
+#include "flt/file_stage.h"
 #include "flt/header.h"
 #include "flt/material_palette.h"
 #include "flt/record.h"
 #include "flt/record_base.h"
 #include "flt/revision.h"
+#include "flt/staged_file.h"
 #include "flt/texture_list.h"
 #include "flt/vertex_list.h"
 #include "flt/vertex_palette.h"
@@ -43,8 +46,11 @@ class FltOutputFile : public FltRecordHolder {
   // Writes header, palettes and body to the real file. 1 on success; 0 when any
   // write failed, in which case nothing is left at the output path.
   [[nodiscard]] int close();
-  // Drops an open file without finishing it; the output path is left as it was.
+  // Drops an open file without finishing it, and its stage; the output path is
+  // left as it was.
   void discard();
+  // The files put in place with the output by a successful close.
+  FileStage& stage() { return stage_; }
 
   void setVersion(int version);
   int version() const { return version_; }
@@ -120,9 +126,9 @@ class FltOutputFile : public FltRecordHolder {
   // Where records go now: the body during the walk, the real file at close.
   std::FILE* current_ = nullptr;
   FileHandle body_;
-  FileHandle real_;
+  StagedFile real_;
+  FileStage stage_;
   std::string path_;
-  std::string tempPath_;
   bool failed_ = false;
   std::string error_;
   WarningSink warn_;

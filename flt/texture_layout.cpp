@@ -22,13 +22,19 @@ void TextureLayout::clear() {
   pageWidth = pageHeight = kPageSize;
   // The layout is a diagnostic: a write it lost does not concern the export.
   layoutFile_.reset();
+  staged_ = nullptr;
 }
 
 void TextureLayout::dump() {
   if (filePath_.empty()) return;
-  if (!layoutFile_) layoutFile_ = FileHandle::open(filePath_.c_str(), "w");
-  if (!layoutFile_) return;
-  std::FILE* f = layoutFile_.get();
+  if (stage_ && !staged_) {
+    std::string ignored;
+    if (StagedFile* file = stage_->add(filePath_, ignored)) staged_ = file->stream();
+  } else if (!stage_ && !layoutFile_) {
+    layoutFile_ = FileHandle::open(filePath_.c_str(), "w");
+  }
+  std::FILE* f = stage_ ? staged_ : layoutFile_.get();
+  if (!f) return;
   for (size_t i = 0; i < pages_.size(); ++i) {
     const FltTexturePage& p = *pages_[i];
     std::fprintf(f, "page #%d, x:%d y:%d w:%d h:%d\n", static_cast<int>(i), p.x, p.y, p.width,

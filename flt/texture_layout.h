@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flt/file_handle.h"
+#include "flt/file_stage.h"
 #include "flt/texture_page.h"
 
 class FltTexture;
@@ -28,8 +29,12 @@ class TextureLayout {
   void place(FltTexture& t);
   // Deletes the pages, restores the page size and closes the layout file.
   void clear();
-  // Where the dumps go from the next placement on; empty: nowhere. Kept by clear().
-  void setFilePath(std::string path) { filePath_ = std::move(path); }
+  // Where the dumps go from the next placement on; empty: nowhere. With a stage,
+  // the file is one of the stage's, put in place with the export. Kept by clear().
+  void setFilePath(std::string path, FileStage* stage = nullptr) {
+    filePath_ = std::move(path);
+    stage_ = stage;
+  }
   const std::string& filePath() const { return filePath_; }
 
   size_t pageCount() const { return pages_.size(); }
@@ -43,7 +48,9 @@ class TextureLayout {
   void dump();
 
   std::vector<std::unique_ptr<FltTexturePage>> pages_;
-  FileHandle layoutFile_;
+  FileHandle layoutFile_;  // written directly, without a stage
+  std::FILE* staged_ = nullptr;
+  FileStage* stage_ = nullptr;
   std::string filePath_;
 };
 

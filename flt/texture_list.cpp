@@ -80,7 +80,7 @@ int holdsExactly(const std::string& name, const std::string& bytes) {
 
 }  // namespace
 
-int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn) const {
+int FltTextureList::writeAttributeFiles(FileStage& stage, const WarningSink& warn) const {
   int written = 0;
   std::string skipped;
   for (const auto& e : entries_) {
@@ -114,23 +114,18 @@ int FltTextureList::writeAttributeFiles(int /*version*/, const WarningSink& warn
         continue;
       }
     }
-    FileHandle f = FileHandle::open(name.c_str(), "wb");
+    std::string why;
+    StagedFile* f = stage.add(name, why);
     if (!f) {
-      if (warn) warn("cannot write texture attribute file " + name + ": " + std::strerror(errno));
+      if (warn) warn("cannot write texture attribute file " + name + ": " + why);
       continue;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    int savedErrno = errno;
-    if (!f.close()) {
-      ok = false;
-      savedErrno = errno;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f->stream()) != bytes.size()) {
+      if (warn) warn("cannot write texture attribute file " + name + ": " + std::strerror(errno));
+      f->discard();
+      continue;
     }
-    if (ok) {
-      ++written;
-    } else {
-      if (warn)
-        warn("cannot write texture attribute file " + name + ": " + std::strerror(savedErrno));
-    }
+    ++written;
   }
   if (!skipped.empty() && warn)
     warn("no texture attribute files beside " + skipped +

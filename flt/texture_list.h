@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "flt/file_stage.h"
 #include "flt/search_directories.h"
 #include "flt/texture.h"
 #include "flt/texture_layout.h"
@@ -44,9 +45,10 @@ class FltTextureList {
   // The texture palette records, in order of adding. Fails the file when a pattern
   // index is past what a face can hold. 1 when written.
   [[nodiscard]] int write(FltOutputFile& file) const;
-  // Writes each entry's key + ".attr". A file that cannot be written does not stop
-  // the others; the reason goes to `warn`. The count of files written.
-  [[nodiscard]] int writeAttributeFiles(int version, const WarningSink& warn) const;
+  // Writes each entry's key + ".attr" into `stage`. A file that cannot be written
+  // does not stop the others; the reason goes to `warn`. The count of files written
+  // (or already holding exactly these bytes).
+  [[nodiscard]] int writeAttributeFiles(FileStage& stage, const WarningSink& warn) const;
 
   TextureLayout& layout() { return layout_; }
   const TextureLayout& layout() const { return layout_; }

@@ -22,6 +22,9 @@ class ConsoleExportInterface : public ExportInterface {
   void error(const std::string& text) override;
   void warning(const std::string& text) override;
   void usageError(const std::string& text) override;
+  // A partial file passes every check and looks finished: it must not replace a
+  // good one.
+  bool keepsCancelledFile() const override { return false; }
 
   int errorCount() const { return errors_; }
   int warningCount() const { return warnings_; }

@@ -127,9 +127,9 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
     return kExitFailed;
   }
   if (host.interrupted()) {
-    err << "zorvel: interrupted: wrote " << host.nodesFinished() << " of "
-        << loaded.scene->nodeCount() << " nodes in full; " << output.shown
-        << " is closed complete\n";
+    err << "zorvel: interrupted after " << host.nodesFinished() << " of "
+        << loaded.scene->nodeCount() << " nodes; nothing written, " << output.shown
+        << " left as it was\n";
     return kExitInterrupted;
   }
   if (!host.progressStarted()) {

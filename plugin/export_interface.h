@@ -37,4 +37,8 @@ class ExportInterface {
   // The export could not start with what the host passed: the batch options dialog
   // showed a message or refused a value. The host ends as bad usage (exit status 2).
   virtual void usageError(const std::string& text) { error(text); }
+  // Whether a cancelled export closes its file, holding the nodes written until
+  // then, or drops it with every file written beside it, so that what was at the
+  // output before stays as it was.
+  virtual bool keepsCancelledFile() const { return true; }
 };

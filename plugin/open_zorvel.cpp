@@ -142,6 +142,10 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   // The walk's result is its cancel or the file's failure, both asked below.
   static_cast<void>(traversal_.visitChildren(root));
 
+  if (traversal_.cancelled() && ei_ && !ei_->keepsCancelledFile()) {
+    file_.discard();
+    return 1;
+  }
   if (traversal_.cancelled())
     context_->warn("export to " + path + " cancelled after " +
                    std::to_string(traversal_.nodesDone()) + " of " +

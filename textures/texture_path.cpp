@@ -1,8 +1,11 @@
 #include "textures/texture_path.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -66,7 +69,7 @@ void TexturePathContext::resolveTexturePath(std::string& path) const {
 }
 
 bool TexturePathContext::copyTexture(const std::string& source, const std::string& target,
-                                     const WarningSink& warn) const {
+                                     FileStage& stage, const WarningSink& warn) const {
   if (!copyApplies()) return true;
   std::error_code ec;
   fs::path from = source;
@@ -75,9 +78,25 @@ bool TexturePathContext::copyTexture(const std::string& source, const std::strin
   fs::path to = withSlashes(target);
   // An image that already lies where it is to go: copying it onto itself would fail.
   if (fs::equivalent(from, to, ec) && !ec) return true;
-  ec.clear();
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-  if (!ec) return true;
-  if (warn) warn("cannot copy texture " + source + " to " + to.string() + ": " + ec.message());
-  return false;
+  auto failed = [&](const std::string& why) {
+    if (warn) warn("cannot copy texture " + source + " to " + to.string() + ": " + why);
+    return false;
+  };
+  FileHandle in = FileHandle::open(from.c_str(), "rb");
+  if (!in) return failed(std::strerror(errno));
+  std::string why;
+  StagedFile* out = stage.add(to.string(), why);
+  if (!out) return failed(why);
+  std::vector<char> chunk(1 << 16);
+  for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), in.get())) > 0;) {
+    if (std::fwrite(chunk.data(), 1, n, out->stream()) != n) {
+      out->discard();
+      return failed(std::strerror(errno));
+    }
+  }
+  if (std::ferror(in.get())) {
+    out->discard();
+    return failed("read error");
+  }
+  return true;
 }

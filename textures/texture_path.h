@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "flt/file_stage.h"
 #include "flt/warning_sink.h"
 
 // The part of `path` behind its last '/' or '\\', made a plain name that stays in
@@ -38,12 +39,12 @@ class TexturePathContext {
   // In place: the path the database refers to the image by.
   void resolveTexturePath(std::string& path) const;
 
-  // Copies `source` (the image as the host names it) to the resolved path `target`,
-  // overwriting, when copying applies. True when copied or there was nothing to do
-  // (copying does not apply, or both name the same file); false after telling `warn`
-  // the reason.
+  // Copies `source` (the image as the host names it) to the resolved path `target`
+  // as a file of `stage`, which replaces what is there once the export succeeds,
+  // when copying applies. True when copied or there was nothing to do (copying
+  // does not apply, or both name the same file); false after telling `warn` why.
   [[nodiscard]] bool copyTexture(const std::string& source, const std::string& target,
-                                 const WarningSink& warn) const;
+                                 FileStage& stage, const WarningSink& warn) const;
 
  private:
   bool copy_ = true;

@@ -57,7 +57,7 @@ TEST(TexturePath, ResolutionFollowsTheCopyOptionAndTheOutputDirectory) {
   EXPECT_EQ(resolved(paths, "/maps/wood.bmp"), "/wood.bmp");
 }
 
-TEST(TexturePath, CopyOverwritesAndReportsFailures) {
+TEST(TexturePath, CopiesReplaceOnlyWhenTheStageCommitsAndReportFailures) {
   ScopedWorkDir dir;
   fs::create_directories("maps");
   fs::create_directories("out");
@@ -73,22 +73,32 @@ TEST(TexturePath, CopyOverwritesAndReportsFailures) {
   EXPECT_EQ(target, out + "/wood.bmp");
   std::string error;
   const WarningSink warn = [&error](const std::string& text) { error = text; };
-  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, warn)) << error;
+  FileStage stage;
+  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, stage, warn)) << error;
+  EXPECT_EQ(fileText(target), "old image") << "replaced only when the export succeeds";
+  stage.discard();
+  EXPECT_EQ(fileText(target), "old image");
+  EXPECT_EQ(std::distance(fs::directory_iterator("out"), {}), 1) << "nothing left behind";
+  EXPECT_TRUE(paths.copyTexture("maps/wood.bmp", target, stage, warn)) << error;
+  EXPECT_TRUE(stage.commit().empty());
   EXPECT_EQ(fileText(target), "new image");
 
   // A Windows-style source name still finds the file.
   std::ofstream("maps/stone.bmp") << "stone";
   target = "maps\\stone.bmp";
   paths.resolveTexturePath(target);
-  EXPECT_TRUE(paths.copyTexture("maps\\stone.bmp", target, warn)) << error;
+  EXPECT_TRUE(paths.copyTexture("maps\\stone.bmp", target, stage, warn)) << error;
+  EXPECT_TRUE(stage.commit().empty());
   EXPECT_EQ(fileText(out + "/stone.bmp"), "stone");
 
   // An image already where it belongs is left alone, not copied onto itself.
-  EXPECT_TRUE(paths.copyTexture(target, target, warn)) << error;
+  EXPECT_TRUE(paths.copyTexture(target, target, stage, warn)) << error;
+  EXPECT_TRUE(stage.empty());
   EXPECT_EQ(fileText(target), "stone");
 
-  EXPECT_FALSE(paths.copyTexture("maps/none.bmp", out + "/none.bmp", warn));
+  EXPECT_FALSE(paths.copyTexture("maps/none.bmp", out + "/none.bmp", stage, warn));
   EXPECT_NE(error.find("maps/none.bmp"), std::string::npos) << error;
+  EXPECT_TRUE(stage.empty());
 }
 
 TEST(TexturePath, PlainFileNamesStayInTheirFolder) {
