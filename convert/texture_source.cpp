@@ -58,17 +58,27 @@ int TextureSource::textureIndexOf(TextureMap* map) {
 
   std::string key = map->mapName();
   paths_.resolveTexturePath(key);
+  if (paths_.copyApplies()) key = copyName(key, map->mapName());
   int index = file_->textures().findTexture(key);
-  if (index == -1) {
-    index = addEntry(map, key);
-  } else if (paths_.copyApplies()) {
-    auto built = builtFrom_.find(key);
-    if (built != builtFrom_.end() && !sameFile(built->second, map->mapName()))
-      context_->warn("textures " + built->second + " and " + map->mapName() +
-                     " are both copied to " + key + "; faces of the second show the first");
-  }
+  if (index == -1) index = addEntry(map, key);
   byMap_.emplace(map, index);
   return index;
+}
+
+// Two images of one file name copied beside the output get names of their own:
+// "wood.png", then "wood_1.png", and the palette names them so.
+std::string TextureSource::copyName(const std::string& key, const std::string& source) const {
+  const size_t slash = key.rfind('/');
+  const size_t dot = key.rfind('.');
+  const size_t stemEnd = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1)
+                             ? dot
+                             : key.size();
+  std::string name = key;
+  for (int n = 1;; ++n) {
+    auto built = builtFrom_.find(name);
+    if (built == builtFrom_.end() || sameFile(built->second, source)) return name;
+    name = key.substr(0, stemEnd) + "_" + std::to_string(n) + key.substr(stemEnd);
+  }
 }
 
 int TextureSource::addEntry(TextureMap* map, const std::string& key) {
@@ -76,6 +86,7 @@ int TextureSource::addEntry(TextureMap* map, const std::string& key) {
   std::string source;
   bool missing = false;
   fillEntry(map, entry, source, missing);
+  if (paths_.copyApplies()) entry.setPath(key.c_str());
   entry.attributeFile = placeImage(source, entry.key(), missing);
   int index = file_->textures().addTexture(entry);
   builtFrom_.emplace(key, map->mapName());

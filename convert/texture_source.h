@@ -28,6 +28,7 @@ class TextureSource {
 
  private:
   int addEntry(TextureMap* map, const std::string& key);
+  std::string copyName(const std::string& key, const std::string& source) const;
   AttributeFilePolicy placeImage(const std::string& source, const std::string& target,
                                  bool missing);
   void fillEntry(TextureMap* map, FltTexture& entry, std::string& source, bool& missing);
@@ -36,8 +37,8 @@ class TextureSource {
   FltOutputFile* file_ = nullptr;
   // Every face asks again; a map seen before is answered without a lookup.
   std::unordered_map<const TextureMap*, int> byMap_;
-  // Which map name each key was built from, to tell two images that would be
-  // copied to one place.
+  // Which map name each key was built from, to give two images that would be
+  // copied to one place names of their own.
   std::unordered_map<std::string, std::string> builtFrom_;
   const ExportContext* context_ = nullptr;
 };

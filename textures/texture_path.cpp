@@ -54,11 +54,6 @@ void TexturePathContext::setUp(const std::string& currentDirectory, const std::s
   outputDirectory_ = textureOutputDirectory(outputPath);
   // A bare file name lies in the working directory.
   if (outputDirectory_.empty()) outputDirectory_ = currentDirectory_;
-  outputIsCurrent_ = outputDirectory_ == currentDirectory_;
-  if (!outputIsCurrent_) {
-    std::error_code ec;
-    outputIsCurrent_ = fs::equivalent(outputDirectory_, currentDirectory_, ec) && !ec;
-  }
 }
 
 void TexturePathContext::resolveTexturePath(std::string& path) const {

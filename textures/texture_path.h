@@ -1,8 +1,7 @@
 #pragma once
 // Where an export's texture images are referenced from and copied to. With the
-// copy option on and the output file outside the working directory, every image
-// is named, and copied, under its file name in the output file's directory; in
-// every case the path uses '/' separators.
+// copy option on, every image is named, and copied, under its file name in the output file's
+// directory; in every case the path uses '/' separators.
 
 #include <string>
 
@@ -32,9 +31,8 @@ class TexturePathContext {
 
   const std::string& currentDirectory() const { return currentDirectory_; }
   const std::string& outputDirectory() const { return outputDirectory_; }
-  bool outputIsCurrent() const { return outputIsCurrent_; }
-  // Copying applies with the option on and the output outside the working directory.
-  bool copyApplies() const { return copy_ && !outputIsCurrent_; }
+  // With the option on, wherever the output is (an image is never copied onto itself).
+  bool copyApplies() const { return copy_; }
 
   // In place: the path the database refers to the image by.
   void resolveTexturePath(std::string& path) const;
@@ -50,5 +48,4 @@ class TexturePathContext {
   bool copy_ = true;
   std::string currentDirectory_;
   std::string outputDirectory_;
-  bool outputIsCurrent_ = false;
 };

@@ -67,8 +67,8 @@ TEST(MaterialConverter, StandardMaterialsBecomeOneEntryEach) {
   ex.finish();
 }
 
-TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMapAndPathsAsGiven) {
-  // Copying off, and copying on with the output in the working directory: no copies.
+TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMapAndPathsAsGivenOrCopied) {
+  // Copying off, and copying on with the output in the working directory.
   for (bool copy : {false, true}) {
     ConverterExport ex(copy ? "" : "out", copy);
     fs::create_directories("maps");
@@ -92,11 +92,16 @@ TEST(TextureSource, EntriesTakeSizeAndWrappingFromTheMapAndPathsAsGiven) {
               std::vector<int>({0, 1, 0}));
     EXPECT_EQ(std::vector<int>({b.repetitionU, b.repetitionV, b.repetitionType}),
               std::vector<int>({1, 1, 1}));
-    EXPECT_EQ(entryOf(ex, 0).key(), "maps/wood.ppm");
+    EXPECT_EQ(entryOf(ex, 0).key(), copy ? ex.dir.path() + "/wood.ppm" : "maps/wood.ppm");
     ex.finish();
+    EXPECT_FALSE(fs::exists("maps/wood.ppm.attr") || fs::exists("maps/wood2.ppm.attr"));
+    if (copy) {
+      EXPECT_TRUE(fs::exists("wood.ppm") && fs::exists("wood.ppm.attr"));
+      EXPECT_TRUE(ex.warnings.empty()) << ex.warnings[0];
+      continue;
+    }
     EXPECT_FALSE(fs::exists("out/wood.ppm") || fs::exists("wood.ppm"));
     // Images outside the output folder get no attribute file, and one warning says so.
-    EXPECT_FALSE(fs::exists("maps/wood.ppm.attr") || fs::exists("maps/wood2.ppm.attr"));
     ASSERT_EQ(ex.warnings.size(), 1u);
     EXPECT_NE(ex.warnings[0].find("beside maps/wood.ppm, maps/wood2.ppm:"), std::string::npos)
         << ex.warnings[0];
@@ -138,18 +143,21 @@ TEST(TextureSource, CopiesGoOnceBesideTheOutputAndProblemsOnlyWarn) {
   EXPECT_NE(ex.warnings[0].find("maps/gone.ppm"), std::string::npos);
   EXPECT_EQ(entryOf(ex, 2).width(), 0);
 
-  // Two images of one file name would be copied to one place: the first stays.
+  // Two images of one file name get names of their own beside the output.
   fs::create_directories("a");
   fs::create_directories("b");
   writeImage("a/bark.ppm", 4, 4);
   writeImage("b/bark.ppm", 8, 8);
   EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("a/bark.ppm")), 3);
-  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("b/bark.ppm")), 3);
-  ASSERT_EQ(ex.warnings.size(), 2u);
-  EXPECT_NE(ex.warnings[1].find("b/bark.ppm"), std::string::npos);
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("b/bark.ppm")), 4);
+  EXPECT_EQ(ex.textures.textureIndexOf(&ex.scene.addBitmapTexture("a/../b/bark.ppm")), 4);
+  EXPECT_EQ(entryOf(ex, 4).fileName, "bark_1.ppm");
+  EXPECT_EQ(entryOf(ex, 4).width(), 8);
+  EXPECT_EQ(ex.warnings.size(), 1u);
   EXPECT_EQ(writtenRecords<FltFace>(ex.finish(), "FACE")[0].texturePattern, 2);
   EXPECT_EQ(readFile(out + "/wood.ppm"), readFile("maps/wood.ppm"));
   EXPECT_EQ(readFile(out + "/stone.ppm"), readFile("more/stone.ppm"));
+  EXPECT_EQ(readFile("out/bark_1.ppm"), readFile("b/bark.ppm"));
   EXPECT_EQ(readFile("out/bark.ppm"), readFile("a/bark.ppm"));
 }
 

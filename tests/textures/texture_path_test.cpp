@@ -42,16 +42,13 @@ TEST(TexturePath, ResolutionFollowsTheCopyOptionAndTheOutputDirectory) {
   EXPECT_FALSE(paths.copyApplies());
   EXPECT_EQ(resolved(paths, "D:\\maps\\wood.bmp"), "D:/maps/wood.bmp");
 
-  // Output in the working directory: paths stay as given, nothing is copied.
+  // Output in the working directory, named or bare: copies go there too.
   paths.setUp("/work", "/work/scene.flt");
   paths.setCopyTextures(true);
-  EXPECT_TRUE(paths.outputIsCurrent());
-  EXPECT_FALSE(paths.copyApplies());
-  EXPECT_EQ(resolved(paths, "/maps\\wood.bmp"), "/maps/wood.bmp");
-
-  // A bare output name lies in the working directory too.
+  EXPECT_TRUE(paths.copyApplies());
+  EXPECT_EQ(resolved(paths, "/maps\\wood.bmp"), "/work/wood.bmp");
   paths.setUp("/work", "scene.flt");
-  EXPECT_FALSE(paths.copyApplies());
+  EXPECT_EQ(resolved(paths, "/maps\\wood.bmp"), "/work/wood.bmp");
   // The root as output directory: images beside the file, not below its name.
   paths.setUp("/work", "/scene.flt");
   EXPECT_EQ(resolved(paths, "/maps/wood.bmp"), "/wood.bmp");
