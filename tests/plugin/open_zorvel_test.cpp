@@ -248,26 +248,31 @@ TEST_F(OpenZorvelTest, FailuresAreReportedAndLeaveNoFileBehind) {
 
 }  // namespace
 
-// A chain 100,000 nodes deep: group, level of detail, helper and face nodes in turn,
-// each moved one unit up from its parent, the header node at the bottom. Built,
-// searched, counted, walked and freed, none of it may run out of stack.
+// A chain 100,000 nodes deep: group, level of detail and helper nodes in turn, a
+// face node now and then, each moved one unit up from its parent, the header node
+// at the bottom. Built, searched, counted, walked and freed, none of it may run out
+// of stack.
 TEST_F(OpenZorvelTest, SceneAHundredThousandLevelsDeepExportsAsARecursiveWalkWould) {
   const int kDepth = 100000;
-  const char* const kKinds[] = {"FLT_GROUP", "FLT_LOD", "", "FLT_FACE"};
+  enum Kind { kGroup, kLod, kHelper, kFace };
+  const char* const kTypes[] = {"FLT_GROUP", "FLT_LOD", "", "FLT_FACE"};
+  auto kindOf = [](int i) { return i % 50 == 49 ? kFace : Kind(i % 3); };
   auto scene = std::make_unique<MemoryScene>();
   MemoryNode* parent = &scene->root();
-  int lastMeshed = -1, lods = 0, faces = 0;
+  int lastMeshed = -1;
+  std::vector<int> lods, faces;
   for (int i = 0; i < kDepth - 1; ++i) {
     MemoryNode& n = scene->addNode("n" + std::to_string(i), *parent);
     n.setTransform(Matrix3::translation({0, 0, 1}));
-    if (i % 4 == 2) {
+    const Kind kind = kindOf(i);
+    if (kind == kHelper) {
       n.setObject(makeHelperObject());
     } else {
-      n.addProperty("FltType", kKinds[i % 4]).setMesh(triangle(float(i)));
+      n.addProperty("FltType", kTypes[kind]).setMesh(triangle(float(i)));
       lastMeshed = i;
-      lods += i % 4 == 1;
-      faces += i % 4 == 3;
     }
+    if (kind == kLod) lods.push_back(i);
+    if (kind == kFace) faces.push_back(i);
     parent = &n;
   }
   scene->addNode("FLT_HEADER", *parent)
@@ -294,7 +299,7 @@ TEST_F(OpenZorvelTest, SceneAHundredThousandLevelsDeepExportsAsARecursiveWalkWou
     size_t digits = 0;
     const int i = std::stoi(name, &digits);
     const std::string suffix = name.substr(digits);
-    misplaced += depth != i + (suffix == "_f0" ? 2 : suffix.empty() && i % 4 == 3 ? 1 : 0);
+    misplaced += depth != i + (suffix == "_f0" ? 2 : suffix.empty() && kindOf(i) == kFace ? 1 : 0);
     inOrder = inOrder && i >= previous;
     previous = i;
     ++named[i];
@@ -305,22 +310,22 @@ TEST_F(OpenZorvelTest, SceneAHundredThousandLevelsDeepExportsAsARecursiveWalkWou
   EXPECT_EQ(misplaced, 0);
   EXPECT_TRUE(inOrder);
   int miscounted = 0;
-  for (int i = 0; i < kDepth - 1; ++i) miscounted += named[i] != (i % 4 == 3 ? 3 : 1);
+  for (int i = 0; i < kDepth - 1; ++i) miscounted += named[i] != (kindOf(i) == kFace ? 3 : 1);
   EXPECT_EQ(miscounted, 0);
 
   // Each level of detail is centred on the object boxes of all below it.
   const std::vector<FltLod> lodRecords = writtenRecords<FltLod>(out, "LOD");
-  ASSERT_EQ(lodRecords.size(), size_t(lods));
-  for (int k = 0; k < int(lodRecords.size()); ++k) {
-    const int i = 4 * k + 1;
+  ASSERT_EQ(lodRecords.size(), lods.size());
+  for (size_t k = 0; k < lods.size(); ++k) {
+    const int i = lods[k];
     ASSERT_EQ(lodRecords[k].centerX, (i + lastMeshed + 1) / 2.0) << "node " << i;
     ASSERT_EQ(lodRecords[k].centerY, 0.5) << "node " << i;
   }
   // A face is as high as its node is deep.
   const std::vector<std::vector<FltVertex>> corners = writtenCorners(out);
-  ASSERT_EQ(corners.size(), size_t(faces));
-  for (int k = 0; k < int(corners.size()); ++k)
-    for (const FltVertex& v : corners[k]) ASSERT_EQ(v.z, 4.0 * k + 4) << "face " << k;
+  ASSERT_EQ(corners.size(), faces.size());
+  for (size_t k = 0; k < faces.size(); ++k)
+    for (const FltVertex& v : corners[k]) ASSERT_EQ(v.z, faces[k] + 1.0) << "node " << faces[k];
 
   scene.reset();
 }
