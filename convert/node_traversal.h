@@ -82,7 +82,7 @@ class NodeTraversal {
   int run(Frames& frames);
   int closeFrame(const Frame& frame);
   int finishVisit(SceneNode* node, int before);
-  // lodCenter, over boxes of subtrees already seen kept.
+  // As lodCenter, reusing the boxes of subtrees already folded.
   bool subtreeCenter(SceneNode* node, double center[3]);
   [[nodiscard]] int writeGeometry(SceneNode* node);
   void writeComment(SceneNode* node);
