@@ -9,6 +9,9 @@ class BoxUnion {
  public:
   void add(const Box3& box);
   void add(const Point3& p);
+  void add(const BoxUnion& other) {
+    if (other.any_) add(other.lo_, other.hi_);
+  }
 
   bool empty() const { return !any_; }
   // The middle of the union along axis a; 0 while it is empty.

@@ -39,20 +39,65 @@ void setIdFromName(FltIdRecord& record, const SceneNode* node) {
   if (name && std::strlen(name) < FltIdRecord::kIdLength) record.setId(name);
 }
 
-void addSubtreeBoxes(SceneNode* node, TimeValue t, BoxUnion& boxes) {
-  if (!node) return;
-  if (SceneObject* object = node->evalWorldState(t).obj) boxes.add(object->objectBoundingBox(t));
-  for (int i = 0; i < node->childCount(); ++i) addSubtreeBoxes(node->child(i), t, boxes);
+// Folds every node's value into its parent's, children in index order, without
+// recursion. A node whose value `memo` already holds is not walked again.
+template <typename Value, typename Own, typename Add>
+Value foldSubtree(SceneNode* root, std::unordered_map<const SceneNode*, Value>& memo, Own own,
+                  Add add) {
+  struct Pending {
+    SceneNode* node;
+    int next;
+    Value value;
+  };
+  if (auto found = memo.find(root); found != memo.end()) return found->second;
+  std::vector<Pending> stack;
+  stack.push_back({root, 0, own(root)});
+  while (true) {
+    Pending& top = stack.back();
+    if (top.next < top.node->childCount()) {
+      SceneNode* child = top.node->child(top.next++);
+      if (!child) continue;
+      if (auto found = memo.find(child); found != memo.end()) {
+        add(top.value, found->second);
+        continue;
+      }
+      stack.push_back({child, 0, own(child)});
+      continue;
+    }
+    Pending done = std::move(stack.back());
+    stack.pop_back();
+    memo.emplace(done.node, done.value);
+    if (stack.empty()) return done.value;
+    add(stack.back().value, done.value);
+  }
+}
+
+// The union takes the last of equal extremes, so adding a child's whole union
+// gives what adding its boxes one by one would.
+BoxUnion subtreeBoxes(SceneNode* node, TimeValue t,
+                      std::unordered_map<const SceneNode*, BoxUnion>& memo) {
+  if (!node) return {};
+  return foldSubtree(
+      node, memo,
+      [t](SceneNode* n) {
+        BoxUnion own;
+        if (SceneObject* object = n->evalWorldState(t).obj) own.add(object->objectBoundingBox(t));
+        return own;
+      },
+      [](BoxUnion& into, const BoxUnion& child) { into.add(child); });
+}
+
+bool centerOf(const BoxUnion& boxes, double center[3]) {
+  // Without any box the record's own default centre, the origin, stands.
+  for (int a = 0; a < 3; ++a) center[a] = boxes.center(a);
+  return !boxes.empty();
 }
 
 }  // namespace
 
 bool lodCenter(SceneNode* node, TimeValue t, double center[3]) {
-  BoxUnion boxes;
-  addSubtreeBoxes(node, t, boxes);
-  // Without any box the record's own default centre, the origin, stands.
-  for (int a = 0; a < 3; ++a) center[a] = boxes.center(a);
-  return !boxes.empty();
+  std::unordered_map<const SceneNode*, BoxUnion> memo;
+  return centerOf(subtreeBoxes(node, t, memo), center);
 }
 
 void NodeTraversal::prepare(const ExportContext& context, HostInterface* host,
@@ -64,22 +109,24 @@ void NodeTraversal::prepare(const ExportContext& context, HostInterface* host,
   lights_ = &lights;
   geometry_ = std::move(geometry);
   cancelled_ = false;
+  boxes_.clear();
 }
 
 void NodeTraversal::countScene(SceneNode* root) {
   counts_.clear();
+  boxes_.clear();
   nodesDone_ = 0;
   nodeTotal_ = subtreeCount(root);
 }
 
 int NodeTraversal::subtreeCount(SceneNode* node) {
   if (!node) return 0;
-  auto found = counts_.find(node);
-  if (found != counts_.end()) return found->second;
-  int count = 1;
-  for (int i = 0; i < node->childCount(); ++i) count += subtreeCount(node->child(i));
-  counts_.emplace(node, count);
-  return count;
+  return foldSubtree(
+      node, counts_, [](SceneNode*) { return 1; }, [](int& into, int child) { into += child; });
+}
+
+bool NodeTraversal::subtreeCenter(SceneNode* node, double center[3]) {
+  return centerOf(subtreeBoxes(node, time_, boxes_), center);
 }
 
 bool NodeTraversal::stopped() const {
@@ -95,10 +142,59 @@ void NodeTraversal::reportProgress() {
 }
 
 int NodeTraversal::visitNode(SceneNode* node) {
+  Frames frames;
+  int result = 0;
+  if (beginVisit(node, frames, result)) return result;
+  return run(frames);
+}
+
+int NodeTraversal::visitChildren(SceneNode* node) {
   if (!node) return 1;
-  if (stopped()) return 0;
+  Frames frames;
+  frames.push_back({node, Frame::Stage::kChildrenOnly});
+  return run(frames);
+}
+
+int NodeTraversal::run(Frames& frames) {
+  while (true) {
+    Frame& top = frames.back();
+    if (top.result && top.next < top.node->childCount()) {
+      SceneNode* child = top.node->child(top.next++);
+      int visited = 0;
+      // When the child left a frame, its result comes once that frame closes.
+      if (beginVisit(child, frames, visited)) frames.back().result = visited;
+      continue;
+    }
+    const Frame done = frames.back();
+    frames.pop_back();
+    const int handled = closeFrame(done);
+    if (done.stage == Frame::Stage::kChildrenOnly) return handled;
+    int visited = 0;
+    if (!afterHandler(done, handled, frames, visited)) continue;  // the default path's frame
+    if (frames.empty()) return visited;
+    frames.back().result = visited;
+  }
+}
+
+bool NodeTraversal::beginVisit(SceneNode* node, Frames& frames, int& result) {
+  result = node ? 0 : 1;
+  if (!node || stopped()) return true;
   const int before = nodesDone_;
-  if (!writeTypedNode(node) && !writeDefaultNode(node)) return 0;
+  int handled = 0;
+  if (!beginTypedNode(node, before, frames, handled)) return false;
+  return afterHandler({node, Frame::Stage::kTyped, before}, handled, frames, result);
+}
+
+bool NodeTraversal::afterHandler(const Frame& done, int handled, Frames& frames, int& result) {
+  // A typed handler that wrote nothing leaves the node to the default path.
+  if (!handled && done.stage == Frame::Stage::kTyped &&
+      !beginDefaultNode(done.node, done.before, frames, handled))
+    return false;
+  result = handled ? finishVisit(done.node, done.before) : 0;
+  return true;
+}
+
+int NodeTraversal::finishVisit(SceneNode* node, int before) {
   if (stopped()) return 0;
   nodesDone_ = before + subtreeCount(node);
   reportProgress();
@@ -109,101 +205,106 @@ int NodeTraversal::visitNode(SceneNode* node) {
   return 1;
 }
 
-int NodeTraversal::visitChildren(SceneNode* node) {
-  if (!node) return 1;
-  for (int i = 0; i < node->childCount(); ++i)
-    if (!visitNode(node->child(i))) return 0;
-  return 1;
+int NodeTraversal::closeFrame(const Frame& frame) {
+  if (frame.stage == Frame::Stage::kChildrenOnly) return frame.result;
+  if (frame.popSubface) relyOnStickyFailure(file_->writePopSubface());
+  if (frame.popLevel) relyOnStickyFailure(file_->writePopLevel());
+  // A face node's children do not decide its result; only a stop does.
+  if (frame.faceNode) return stopped() ? 0 : 1;
+  return frame.result && !stopped() ? 1 : 0;
 }
 
-int NodeTraversal::writeTypedNode(SceneNode* node) {
+bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, int& result) {
+  result = 0;
   int kind = 0;
-  if (!node || stopped() || !readNodeKind(node, true, &kind)) return 0;
+  if (stopped() || !readNodeKind(node, true, &kind)) return true;
   switch (kind) {
     case FltGroup::kOpcode:
-    case FltObject::kOpcode:
-      return writeGroupNode(node);
+    case FltObject::kOpcode: {
+      result = 1;
+      if (node->childCount() == 0) return true;
+      FltGroup record;
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
+      setIdFromName(record, node);
+      beginWithChildren(node, before, record, frames);
+      return false;
+    }
     case FltFace::kOpcode:
-      return writeFaceNode(node);
+      return beginFaceNode(node, before, frames, result);
     case FltDof::kOpcode: {
       FltDof record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
-      return writeWithChildren(node, record);
+      beginWithChildren(node, before, record, frames);
+      return false;
     }
     case FltBsp::kOpcode: {
       FltBsp record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
-      return writeWithChildren(node, record);
+      beginWithChildren(node, before, record, frames);
+      return false;
     }
     case FltClipRegion::kOpcode: {
       FltClipRegion record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
-      return writeWithChildren(node, record);
+      beginWithChildren(node, before, record, frames);
+      return false;
     }
-    case FltExternalRef::kOpcode:
-      return writeExternalRefNode(node);
-    case FltLod::kOpcode:
-      return writeLodNode(node);
-    case FltSwitch::kOpcode:
-      return writeSwitchNode(node);
+    case FltExternalRef::kOpcode: {
+      FltExternalRef record;
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
+      relyOnStickyFailure(file_->write(record));
+      writeComment(node);
+      result = stopped() ? 0 : 1;
+      return true;
+    }
+    case FltLod::kOpcode: {
+      result = 1;
+      if (node->childCount() == 0) return true;
+      FltLod record;
+      // Name and centre first, so that the node's properties can override both.
+      setIdFromName(record, node);
+      double center[3];
+      keepDefaultsWhenAbsent(subtreeCenter(node, center));
+      record.centerX = center[0];
+      record.centerY = center[1];
+      record.centerZ = center[2];
+      keepDefaultsWhenAbsent(applyAttributes(node, &record));
+      beginWithChildren(node, before, record, frames);
+      return false;
+    }
+    case FltSwitch::kOpcode: {
+      FltSwitch record;
+      keepDefaultsWhenAbsent(readSwitchMasks(*node, record));
+      setIdFromName(record, node);
+      beginWithChildren(node, before, record, frames);
+      return false;
+    }
     case FltLightPoint::kOpcode:
-      return lights_ ? lights_->writeLightPoint(node) : 0;
+      result = lights_ ? lights_->writeLightPoint(node) : 0;
+      return true;
     default:
-      return 0;
+      return true;
   }
 }
 
-int NodeTraversal::writeGroupNode(SceneNode* node) {
-  if (node->childCount() == 0) return 1;
-  FltGroup record;
-  keepDefaultsWhenAbsent(applyAttributes(node, &record));
-  setIdFromName(record, node);
-  return writeWithChildren(node, record);
-}
-
-int NodeTraversal::writeLodNode(SceneNode* node) {
-  if (node->childCount() == 0) return 1;
-  FltLod record;
-  // Name and centre first, so that the node's properties can override both.
-  setIdFromName(record, node);
-  double center[3];
-  keepDefaultsWhenAbsent(lodCenter(node, time_, center));
-  record.centerX = center[0];
-  record.centerY = center[1];
-  record.centerZ = center[2];
-  keepDefaultsWhenAbsent(applyAttributes(node, &record));
-  return writeWithChildren(node, record);
-}
-
-int NodeTraversal::writeSwitchNode(SceneNode* node) {
-  FltSwitch record;
-  keepDefaultsWhenAbsent(readSwitchMasks(*node, record));
-  setIdFromName(record, node);
-  return writeWithChildren(node, record);
-}
-
-int NodeTraversal::writeExternalRefNode(SceneNode* node) {
-  FltExternalRef record;
-  keepDefaultsWhenAbsent(applyAttributes(node, &record));
-  relyOnStickyFailure(file_->write(record));
-  writeComment(node);
-  return stopped() ? 0 : 1;
-}
-
-int NodeTraversal::writeWithChildren(SceneNode* node, FltRecordBase& record) {
+void NodeTraversal::beginWithChildren(SceneNode* node, int before, FltRecordBase& record,
+                                      Frames& frames) {
   relyOnStickyFailure(file_->write(record));
   writeComment(node);
   relyOnStickyFailure(file_->writePushLevel());
-  int result = visitChildren(node);
-  relyOnStickyFailure(file_->writePopLevel());
-  return result && !stopped() ? 1 : 0;
+  Frame frame{node, Frame::Stage::kTyped, before};
+  frame.popLevel = true;
+  frames.push_back(frame);
 }
 
-int NodeTraversal::writeFaceNode(SceneNode* node) {
-  if (lights_ && lights_->writeLightString(node)) return stopped() ? 0 : 1;
+bool NodeTraversal::beginFaceNode(SceneNode* node, int before, Frames& frames, int& result) {
+  if (lights_ && lights_->writeLightString(node)) {
+    result = stopped() ? 0 : 1;
+    return true;
+  }
   int superFace = 0;
   node->userPropertyInt("FltSuperFace", superFace);
   const bool hasChildren = node->childCount() > 0;
@@ -216,23 +317,25 @@ int NodeTraversal::writeFaceNode(SceneNode* node) {
     relyOnStickyFailure(file_->writePushLevel());
   }
   const int faces = writeGeometry(node);
-  if (hasChildren) {
-    if (faces == 1 && superFace != 0) {
-      relyOnStickyFailure(file_->writePushSubface());
-      static_cast<void>(visitChildren(node));  // stopped() below says
-      relyOnStickyFailure(file_->writePopSubface());
-    } else {
-      static_cast<void>(visitChildren(node));  // stopped() below says
-    }
+  if (!hasChildren) {
+    // A node without faces has been reported; its children still stand.
+    result = stopped() ? 0 : 1;
+    return true;
   }
-  if (grouped) relyOnStickyFailure(file_->writePopLevel());
-  // A node without faces has been reported; its children still stand.
-  return stopped() ? 0 : 1;
+  Frame frame{node, Frame::Stage::kTyped, before};
+  frame.faceNode = true;
+  frame.popLevel = grouped;
+  if (faces == 1 && superFace != 0) {
+    relyOnStickyFailure(file_->writePushSubface());
+    frame.popSubface = true;
+  }
+  frames.push_back(frame);
+  return false;
 }
 
-int NodeTraversal::writeDefaultNode(SceneNode* node) {
-  if (!node) return 1;
-  if (stopped()) return 0;
+bool NodeTraversal::beginDefaultNode(SceneNode* node, int before, Frames& frames, int& result) {
+  result = 0;
+  if (stopped()) return true;
   ++nodesDone_;
   const bool pushed = node->childCount() > 0;
   if (pushed) {
@@ -249,9 +352,14 @@ int NodeTraversal::writeDefaultNode(SceneNode* node) {
       static_cast<void>(writeGeometry(node));
   }
   // Children are visited even when the node's own geometry gave no face.
-  int result = visitChildren(node);
-  if (pushed) relyOnStickyFailure(file_->writePopLevel());
-  return result && !stopped() ? 1 : 0;
+  if (node->childCount() == 0) {
+    result = stopped() ? 0 : 1;
+    return true;
+  }
+  Frame frame{node, Frame::Stage::kDefault, before};
+  frame.popLevel = pushed;
+  frames.push_back(frame);
+  return false;
 }
 
 int NodeTraversal::writeGeometry(SceneNode* node) {

@@ -1,5 +1,7 @@
 #include "host/memory_node.h"
 
+#include <vector>
+
 #include "host/memory_object.h"
 #include "host/user_text.h"
 
@@ -12,10 +14,42 @@ MemoryNode& MemoryNode::adoptChild(std::unique_ptr<MemoryNode> child) {
   return *children_.back();
 }
 
+MemoryNode::~MemoryNode() {
+  // Descendants go one at a time from a list, each already without children, so
+  // that no destructor frees a subtree below it: any depth fits the stack.
+  std::vector<std::unique_ptr<MemoryNode>> doomed = std::move(children_);
+  while (!doomed.empty()) {
+    std::unique_ptr<MemoryNode> node = std::move(doomed.back());
+    doomed.pop_back();
+    for (std::unique_ptr<MemoryNode>& child : node->children_) doomed.push_back(std::move(child));
+    node->children_.clear();
+  }
+}
+
+void MemoryNode::forgetWorld() {
+  // A node not kept has no kept descendant: the walk stops there.
+  if (!worldKept_) return;
+  std::vector<MemoryNode*> pending{this};
+  while (!pending.empty()) {
+    MemoryNode* node = pending.back();
+    pending.pop_back();
+    node->worldKept_ = false;
+    for (const std::unique_ptr<MemoryNode>& child : node->children_)
+      if (child->worldKept_) pending.push_back(child.get());
+  }
+}
+
 Matrix3 MemoryNode::objectToWorld(TimeValue) const {
-  Matrix3 m = local_;
-  for (const MemoryNode* p = parent_; p; p = p->parent_) m = m * p->local_;
-  return m;
+  if (worldKept_) return world_;
+  // Up to the nearest kept ancestor, then down composing each from its parent.
+  std::vector<const MemoryNode*> chain;
+  for (const MemoryNode* n = this; n && !n->worldKept_; n = n->parent_) chain.push_back(n);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    const MemoryNode* n = *it;
+    n->world_ = n->parent_ ? n->local_ * n->parent_->world_ : n->local_;
+    n->worldKept_ = true;
+  }
+  return world_;
 }
 
 std::optional<std::string_view> MemoryNode::property(const char* key) const {

@@ -14,6 +14,9 @@
 class MemoryNode : public SceneNode {
  public:
   MemoryNode(std::string name, MemoryNode* parent) : name_(std::move(name)), parent_(parent) {}
+  ~MemoryNode() override;
+  MemoryNode(const MemoryNode&) = delete;
+  MemoryNode& operator=(const MemoryNode&) = delete;
 
   MemoryNode& setName(std::string name) {
     name_ = std::move(name);
@@ -22,6 +25,7 @@ class MemoryNode : public SceneNode {
   // Relative to the parent: object-to-world is this, then every ancestor's.
   MemoryNode& setTransform(const Matrix3& local) {
     local_ = local;
+    forgetWorld();
     return *this;
   }
   MemoryNode& setGroupHead(bool head = true) {
@@ -85,11 +89,18 @@ class MemoryNode : public SceneNode {
   friend class MemoryScene;
   MemoryNode& adoptChild(std::unique_ptr<MemoryNode> child);
   std::optional<std::string_view> property(const char* key) const;
+  // Drops the kept object-to-world of the node and of every descendant.
+  void forgetWorld();
 
   std::string name_;
   MemoryNode* parent_;
   std::vector<std::unique_ptr<MemoryNode>> children_;
   Matrix3 local_;
+  // Object-to-world, kept once asked: each node's is composed from its parent's,
+  // so a deep chain costs one product per node. Only a node whose parent's is kept
+  // keeps its own.
+  mutable Matrix3 world_;
+  mutable bool worldKept_ = false;
   bool groupHead_ = false;
   uint32_t wireColor_ = 0x00808080;
   Material* material_ = nullptr;

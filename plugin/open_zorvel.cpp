@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "attributes/apply_attributes.h"
 #include "flt/header.h"
@@ -22,12 +23,18 @@ unsigned long noProgressWork(void*) {
 }
 
 // The first node named like the header record, root first, children in index order.
-SceneNode* findHeaderNode(SceneNode* node, const char* headerName) {
-  if (!node) return nullptr;
-  const char* name = node->name();
-  if (name && std::strcmp(name, headerName) == 0) return node;
-  for (int i = 0; i < node->childCount(); ++i)
-    if (SceneNode* found = findHeaderNode(node->child(i), headerName)) return found;
+// A stack of nodes still to look at rather than recursion: scenes can be very deep.
+SceneNode* findHeaderNode(SceneNode* root, const char* headerName) {
+  std::vector<SceneNode*> pending{root};
+  while (!pending.empty()) {
+    SceneNode* node = pending.back();
+    pending.pop_back();
+    if (!node) continue;
+    const char* name = node->name();
+    if (name && std::strcmp(name, headerName) == 0) return node;
+    // Last child first onto the stack, so the first is looked at next.
+    for (int i = node->childCount(); i-- > 0;) pending.push_back(node->child(i));
+  }
   return nullptr;
 }
 

@@ -115,6 +115,16 @@ TEST(MemorySceneNodes, NamesChildrenAndTransformsFromTheParent) {
   EXPECT_EQ(scene.nodeCount(), 2);
   // Rotated by the child first, then moved by the parent.
   EXPECT_TRUE(near(Point3{1, 0, 0} * child.objectToWorld(0), {10, 1, 0}));
+
+  // Kept transforms follow a change above them, and a node added below a kept one.
+  MemoryNode& grandchild = scene.addNode("g", child).setTransform(Matrix3::translation({0, 5, 0}));
+  EXPECT_TRUE(near(Point3{0, 0, 0} * grandchild.objectToWorld(0), {5, 0, 0}));
+  parent.setTransform(Matrix3::translation({0, 0, 3}));
+  EXPECT_TRUE(near(Point3{1, 0, 0} * child.objectToWorld(0), {0, 1, 3}));
+  EXPECT_TRUE(near(Point3{0, 0, 0} * grandchild.objectToWorld(0), {-5, 0, 3}));
+  child.setTransform(Matrix3());
+  EXPECT_TRUE(near(Point3{0, 0, 0} * grandchild.objectToWorld(0), {0, 5, 3}));
+  EXPECT_TRUE(near(Point3{0, 0, 0} * parent.objectToWorld(0), {0, 0, 3}));
 }
 
 // How smoothing groups share normals at a vertex is checked on the written file by

@@ -247,3 +247,85 @@ TEST_F(OpenZorvelTest, FailuresAreReportedAndLeaveNoFileBehind) {
 }
 
 }  // namespace
+
+// A chain 100,000 nodes deep: group, level of detail and helper nodes in turn, a
+// face node now and then, each moved one unit up from its parent, the header node
+// at the bottom. Built, searched, counted, walked and freed, none of it may run out
+// of stack.
+TEST_F(OpenZorvelTest, SceneAHundredThousandLevelsDeepExportsAsARecursiveWalkWould) {
+  const int kDepth = 100000;
+  enum Kind { kGroup, kLod, kHelper, kFace };
+  const char* const kTypes[] = {"FLT_GROUP", "FLT_LOD", "", "FLT_FACE"};
+  auto kindOf = [](int i) { return i % 50 == 49 ? kFace : Kind(i % 3); };
+  auto scene = std::make_unique<MemoryScene>();
+  MemoryNode* parent = &scene->root();
+  int lastMeshed = -1;
+  std::vector<int> lods, faces;
+  for (int i = 0; i < kDepth - 1; ++i) {
+    MemoryNode& n = scene->addNode("n" + std::to_string(i), *parent);
+    n.setTransform(Matrix3::translation({0, 0, 1}));
+    const Kind kind = kindOf(i);
+    if (kind == kHelper) {
+      n.setObject(makeHelperObject());
+    } else {
+      n.addProperty("FltType", kTypes[kind]).setMesh(triangle(float(i)));
+      lastMeshed = i;
+    }
+    if (kind == kLod) lods.push_back(i);
+    if (kind == kFace) faces.push_back(i);
+    parent = &n;
+  }
+  scene->addNode("FLT_HEADER", *parent)
+      .setObject(makeHelperObject())
+      .addProperty("FltUnits", "Feet");
+  TestHost host(*scene);
+  ASSERT_EQ(exportTo("deep.flt", true, &host), 1) << (ei_.errors.empty() ? "" : ei_.errors[0]);
+  EXPECT_EQ(ei_.warnings, Tokens{});
+  const FltReadBack out = readBackFlt(path_);
+  EXPECT_EQ(out.header.vertexUnits, 4);  // found at the very bottom
+
+  // Levels balance; each record naming node i stands i levels down, a face node's
+  // object one further and its face two, and the nodes come in order.
+  int depth = 0, deepest = 0, misplaced = 0, previous = -1;
+  bool belowZero = false, inOrder = true;
+  std::vector<int> named(kDepth, 0);
+  for (const std::string& t : out.tokens) {
+    if (t == "PUSH") deepest = std::max(deepest, ++depth);
+    if (t == "POP") belowZero = belowZero || --depth < 0;
+    std::string name;
+    if (t.rfind("GROUP n", 0) == 0 || t.rfind("LOD n", 0) == 0) name = t.substr(t.find(" n") + 2);
+    if (t.rfind("LONG_ID n", 0) == 0) name = t.substr(9);
+    if (name.empty()) continue;
+    size_t digits = 0;
+    const int i = std::stoi(name, &digits);
+    const std::string suffix = name.substr(digits);
+    misplaced += depth != i + (suffix == "_f0" ? 2 : suffix.empty() && kindOf(i) == kFace ? 1 : 0);
+    inOrder = inOrder && i >= previous;
+    previous = i;
+    ++named[i];
+  }
+  EXPECT_FALSE(belowZero);
+  EXPECT_EQ(depth, 0);
+  EXPECT_EQ(deepest, kDepth - 1);  // every node but the leaf opens a level
+  EXPECT_EQ(misplaced, 0);
+  EXPECT_TRUE(inOrder);
+  int miscounted = 0;
+  for (int i = 0; i < kDepth - 1; ++i) miscounted += named[i] != (kindOf(i) == kFace ? 3 : 1);
+  EXPECT_EQ(miscounted, 0);
+
+  // Each level of detail is centred on the object boxes of all below it.
+  const std::vector<FltLod> lodRecords = writtenRecords<FltLod>(out, "LOD");
+  ASSERT_EQ(lodRecords.size(), lods.size());
+  for (size_t k = 0; k < lods.size(); ++k) {
+    const int i = lods[k];
+    ASSERT_EQ(lodRecords[k].centerX, (i + lastMeshed + 1) / 2.0) << "node " << i;
+    ASSERT_EQ(lodRecords[k].centerY, 0.5) << "node " << i;
+  }
+  // A face is as high as its node is deep.
+  const std::vector<std::vector<FltVertex>> corners = writtenCorners(out);
+  ASSERT_EQ(corners.size(), faces.size());
+  for (size_t k = 0; k < faces.size(); ++k)
+    for (const FltVertex& v : corners[k]) ASSERT_EQ(v.z, faces[k] + 1.0) << "node " << faces[k];
+
+  scene.reset();
+}
