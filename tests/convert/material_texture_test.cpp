@@ -222,9 +222,13 @@ TEST(TextureSource, DdsAndKtxImagesGetTheirSizeAndCopyLikeAnyImage) {
   EXPECT_EQ(readFile(out + "/ground.dds"), readFile("maps/ground.dds"));
   EXPECT_EQ(readFile(out + "/sky.ktx2"), readFile("maps/sky.ktx2"));
   EXPECT_EQ(readFile(out + "/wall.ktx").size(), 100u);
-  ASSERT_EQ(ex.warnings.size(), 1u) << ::testing::PrintToString(ex.warnings);
+  // The kept file is told, and that it alone gets no attribute file.
+  ASSERT_EQ(ex.warnings.size(), 2u) << ::testing::PrintToString(ex.warnings);
   EXPECT_NE(ex.warnings[0].find("kept " + out + "/wall.ktx: it is no image"), std::string::npos)
       << ex.warnings[0];
+  EXPECT_NE(ex.warnings[1].find("beside " + out + "/wall.ktx:"), std::string::npos)
+      << ex.warnings[1];
+  EXPECT_TRUE(fs::exists(out + "/ground.dds.attr") && fs::exists(out + "/sky.ktx2.attr"));
 
   // The summary reads the sizes back from the attribute files beside the copies.
   FltFileReader reader;

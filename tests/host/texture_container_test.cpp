@@ -67,7 +67,7 @@ TEST(TextureContainerSize, HeadersCutShortOfTheWrongKindOrOfAbsurdSizeDoNotRead)
   Bytes unknownVersion = ktx2Header(8, 8);
   unknownVersion[6] = '1';  // "KTX 21"
   Bytes lostLineEnd = ktx2Header(8, 8);
-  lostLineEnd[9] = '\n';  // a text-mode transfer turned "\r\n" into "\n\n"
+  lostLineEnd[8] = '\n';  // a text-mode transfer turned "\r\n" into "\n\n"
   Bytes noByteOrder = ktx1Header(8, 8, false);
   putLe32(noByteOrder, 12, 0x01020403);
   for (const Bytes& wrong : {lowerCase, ktx1Named2, unknownVersion, lostLineEnd, noByteOrder})
