@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "host/texture_container.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
@@ -19,17 +20,22 @@ bool isFile(const fs::path& p) {
 }
 
 // SGI image header: magic 474, storage, bytes per channel, dimension, x, y, z size.
-bool readSgiSize(const std::string& path, int& width, int& height) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  unsigned char h[12];
-  const bool complete = std::fread(h, 1, sizeof h, f) == sizeof h;
-  std::fclose(f);
-  if (!complete || h[0] != 0x01 || h[1] != 0xDA || h[2] > 1 || (h[3] != 1 && h[3] != 2))
+bool readSgiSize(const unsigned char* h, size_t size, int& width, int& height) {
+  if (size < 12 || h[0] != 0x01 || h[1] != 0xDA || h[2] > 1 || (h[3] != 1 && h[3] != 2))
     return false;
   width = h[6] << 8 | h[7];
   height = h[8] << 8 | h[9];
   return true;
+}
+
+// The formats stb_image does not know, from the file's first bytes.
+bool readHeaderSize(const std::string& path, int& width, int& height) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  unsigned char h[kTextureContainerHeaderBytes];
+  const size_t got = std::fread(h, 1, sizeof h, f);
+  std::fclose(f);
+  return readSgiSize(h, got, width, height) || readTextureContainerSize(h, got, width, height);
 }
 
 }  // namespace
@@ -37,7 +43,7 @@ bool readSgiSize(const std::string& path, int& width, int& height) {
 bool readImageSize(const std::string& path, int& width, int& height) {
   if (!isFile(path)) return false;
   int w = 0, h = 0, channels = 0;
-  if (stbi_info(path.c_str(), &w, &h, &channels) || readSgiSize(path, w, h)) {
+  if (stbi_info(path.c_str(), &w, &h, &channels) || readHeaderSize(path, w, h)) {
     width = w;
     height = h;
     return true;
@@ -79,8 +85,7 @@ bool readsAsImage(const unsigned char* bytes, size_t size) {
   if (!bytes || size == 0 || size > size_t(INT32_MAX)) return false;
   int w = 0, h = 0, channels = 0;
   if (stbi_info_from_memory(bytes, int(size), &w, &h, &channels)) return true;
-  // SGI, DDS and KTX headers, by their magic.
+  // SGI by its magic; DDS and KTX only with a whole header of a sensible size.
   if (size >= 12 && bytes[0] == 0x01 && bytes[1] == 0xDA) return true;
-  if (size >= 4 && std::memcmp(bytes, "DDS ", 4) == 0) return true;
-  return size >= 12 && std::memcmp(bytes, "\xABKTX", 4) == 0;
+  return readTextureContainerSize(bytes, size, w, h);
 }

@@ -23,9 +23,9 @@ class ImageBitmap : public Bitmap {
   int height_;
 };
 
-// Pixel size from an image file's header: the formats stb_image knows, and SGI
-// images (.rgb, .rgba, .int), common among OpenFlight textures. False when the
-// file is missing or not an image.
+// Pixel size from an image file's header: the formats stb_image knows, SGI images
+// (.rgb, .rgba, .int), common among OpenFlight textures, and DDS, KTX and KTX2
+// texture containers. False when the file is missing or not an image.
 [[nodiscard]] bool readImageSize(const std::string& path, int& width, int& height);
 // The same test on an image held in memory (an embedded one).
 [[nodiscard]] bool readsAsImage(const unsigned char* bytes, size_t size);

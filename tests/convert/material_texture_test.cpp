@@ -1,16 +1,18 @@
 // Host materials and bitmap textures as palette entries: the material fields, the
 // texture entries, paths with and without copying, one copy per image, and images
-// that are missing or collide.
+// that are missing or collide; DDS and KTX images as well as the common kinds.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "flt/file_summary.h"
 #include "flt/material_palette.h"
 #include "flt/texture_list.h"
 #include "host/mesh_builders.h"
 #include "tests/convert/export_test_support.h"
+#include "tests/support/texture_headers.h"
 
 namespace fs = std::filesystem;
 
@@ -20,6 +22,11 @@ std::string readFile(const fs::path& path) {
   std::stringstream s;
   s << std::ifstream(path, std::ios::binary).rdbuf();
   return s.str();
+}
+
+void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 class NoiseMap : public TextureMap {
@@ -194,4 +201,53 @@ TEST(TextureSource, NamesFromTheSceneWriteNothingOutsideTheOutputFolder) {
                    w.find("out/here.ppm.attr:") != std::string::npos;
     EXPECT_TRUE(keptNamed) << ::testing::PrintToString(ex.warnings);
   }
+}
+
+// Compressed GPU textures: their size reaches the palette and the attribute file,
+// and one in the output folder counts as an image that a copy may replace.
+TEST(TextureSource, DdsAndKtxImagesGetTheirSizeAndCopyLikeAnyImage) {
+  ConverterExport ex("out", true);
+  const std::string out = ex.dir.path() + "/out";
+  fs::create_directories("maps");
+  std::vector<unsigned char> ground = ddsHeader(256, 128, true);
+  ground.resize(ground.size() + 256 * 128 / 2, 0x33);  // the BC1 blocks
+  writeFile("maps/ground.dds", ground);
+  writeFile("maps/sky.ktx2", ktx2Header(1024, 512));
+  writeFile(out + "/sky.ktx2", ktx2Header(16, 16));  // an older copy
+  writeFile("maps/wall.ktx", ktx1Header(64, 32, true));
+  // Cut short in the output folder: no image, so kept.
+  std::vector<unsigned char> cutShort = ddsHeader(64, 64);
+  cutShort.resize(100);
+  writeFile(out + "/wall.ktx", cutShort);
+
+  for (const char* name : {"maps/ground.dds", "maps/sky.ktx2", "maps/wall.ktx"})
+    ex.textures.textureIndexOf(&ex.scene.addBitmapTexture(name));
+  const auto size = [&](int pattern) {
+    const FltTextureAttr& a = entryOf(ex, pattern).attributes;
+    return std::to_string(a.texelsU) + " x " + std::to_string(a.texelsV);
+  };
+  EXPECT_EQ(size(0), "256 x 128");
+  EXPECT_EQ(size(1), "1024 x 512");
+  EXPECT_EQ(size(2), "64 x 32");
+  ex.finish();
+  EXPECT_EQ(readFile(out + "/ground.dds"), readFile("maps/ground.dds"));
+  EXPECT_EQ(readFile(out + "/sky.ktx2"), readFile("maps/sky.ktx2"));
+  EXPECT_EQ(readFile(out + "/wall.ktx").size(), 100u);
+  // The kept file is told, and that it alone gets no attribute file.
+  ASSERT_EQ(ex.warnings.size(), 2u) << ::testing::PrintToString(ex.warnings);
+  EXPECT_NE(ex.warnings[0].find("kept " + out + "/wall.ktx: it is no image"), std::string::npos)
+      << ex.warnings[0];
+  EXPECT_NE(ex.warnings[1].find("beside " + out + "/wall.ktx:"), std::string::npos)
+      << ex.warnings[1];
+  EXPECT_TRUE(fs::exists(out + "/ground.dds.attr") && fs::exists(out + "/sky.ktx2.attr"));
+
+  // The summary reads the sizes back from the attribute files beside the copies.
+  FltFileReader reader;
+  ASSERT_TRUE(reader.open(ex.path));
+  std::vector<std::string> summarised;
+  for (const FltTextureSummary& t : summariseFltFile(reader).textures)
+    summarised.push_back(fs::path(t.file).filename().string() + " " + std::to_string(t.width) +
+                         " x " + std::to_string(t.height));
+  EXPECT_EQ(summarised, (std::vector<std::string>{"ground.dds 256 x 128", "sky.ktx2 1024 x 512",
+                                                  "wall.ktx 0 x 0"}));
 }
