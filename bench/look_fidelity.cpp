@@ -31,9 +31,10 @@ int main(int argc, char** argv) {
       continue;
     }
     std::printf(
-        "triangles %ld found %ld facing %ld colour %ld %ld light %ld %ld sides %ld %ld uv %ld %ld "
+        "skipped %ld triangles %ld found %ld facing %ld colour %ld %ld light %ld %ld sides %ld %ld "
+        "uv %ld %ld "
         "faces %ld lit %ld twosided %ld polygons %ld concave %ld area %.9g %.9g %s\n",
-        t.triangles, t.found, t.facing, t.colorMatched, t.colorChecked, t.lightMatched,
+        t.skipped, t.triangles, t.found, t.facing, t.colorMatched, t.colorChecked, t.lightMatched,
         t.lightChecked, t.sidesMatched, t.sidesChecked, t.uvMatched, t.uvChecked, t.faces,
         t.litFaces, t.twoSidedFaces, t.polygons, t.concave, t.writtenArea, t.sourceArea, argv[i]);
     if (verbose)

@@ -65,6 +65,9 @@ struct SourceTriangle {
   Rgb color;
   int lightMode = -1;  // -1: nothing to ask
   int drawType = 0;
+  // A mirroring transform turns the corners' order: the front stays where the
+  // normals are, as the modelling host shows it.
+  bool mirrored = false;
 };
 
 struct WrittenCorner {
@@ -149,6 +152,7 @@ class SourceReader {
       const aiMaterial* material = materialOf(mesh);
       SourceTriangle proto;
       proto.node = node.mName.C_Str();
+      proto.mirrored = world.Determinant() < 0;
       bool uvMoved = false;
       unsigned channel = 0;
       if (!isStandIn(material)) {
@@ -173,8 +177,8 @@ class SourceReader {
         for (int c = 0; c < 3; ++c) {
           const unsigned at = face.mIndices[c];
           t.corner[c] = place(world * mesh.mVertices[at]);
-          extent = std::max({extent, std::fabs(t.corner[c].x), std::fabs(t.corner[c].y),
-                             std::fabs(t.corner[c].z)});
+          for (double x : {t.corner[c].x, t.corner[c].y, t.corner[c].z})
+            if (std::isfinite(x)) extent = std::max(extent, std::fabs(x));
           if (t.hasUv) {
             t.u[c] = mesh.mTextureCoords[channel][at].x;
             t.v[c] = mesh.mTextureCoords[channel][at].y;
@@ -220,19 +224,24 @@ V3 newell(const std::vector<WrittenCorner>& c) {
 }
 
 // Collinear corners are convex; a corner that turns back on itself is not.
-bool convex(const WrittenFace& f) {
+// `worst` is the sine of the sharpest wrong turn (0 when there is none).
+bool convex(const WrittenFace& f, double& worst) {
   const size_t n = f.corners.size();
   const double nl = length(f.normal);
+  worst = 0;
   if (!(nl > 0)) return false;
+  bool ok = true;
   for (size_t i = 0; i < n; ++i) {
     const V3 in = f.corners[i].p - f.corners[(i + n - 1) % n].p;
     const V3 out = f.corners[(i + 1) % n].p - f.corners[i].p;
     const double scale = length(in) * length(out) * nl;
     const double turn = dot(cross(in, out), f.normal);
-    if (turn < -1e-6 * scale) return false;
-    if (turn <= 1e-6 * scale && dot(in, out) <= 0) return false;
+    if (turn < -1e-6 * scale || (turn <= 1e-6 * scale && dot(in, out) <= 0)) {
+      ok = false;
+      worst = std::max(worst, scale > 0 ? -turn / scale : 1.0);
+    }
   }
-  return true;
+  return ok;
 }
 
 bool readFlt(const std::string& path, std::vector<WrittenFace>& faces, std::string& error) {
@@ -416,7 +425,7 @@ class Matcher {
       for (int c = 0; c < 3 && inside; ++c) inside = (at[c] = place(f, t.corner[c], tol)).inside;
       if (!inside) continue;
       // A sliver of no area faces nowhere: any face holding it will do.
-      const bool sameWay = dot(normal, f.normal) > 0 || length(normal) <= tol * tol;
+      const bool sameWay = (dot(normal, f.normal) > 0) != t.mirrored;
       if (!found || (sameWay && !facing)) seen = &f;
       found = true;
       facing |= sameWay;
@@ -498,20 +507,43 @@ LookTally compareLook(const std::string& scenePath, const std::string& fltPath,
   if (!readFlt(fltPath, faces, tally.error)) return tally;
   for (const WrittenFace& f : faces) {
     ++tally.faces;
-    tally.writtenArea += length(f.normal) / 2;
+    if (std::isfinite(length(f.normal))) tally.writtenArea += length(f.normal) / 2;
     tally.litFaces += f.lightMode == 2 || f.lightMode == 3;
     tally.twoSidedFaces += f.drawType == 1;
     if (f.corners.size() > 3) {
       ++tally.polygons;
-      tally.concave += !convex(f);
+      double worst = 0;
+      if (!convex(f, worst)) {
+        ++tally.concave;
+        if (tally.misses.size() < options.keptMisses) {
+          std::string corners;
+          for (const WrittenCorner& c : f.corners) corners += text(c.p);
+          tally.misses.push_back("concave face of object \"" + f.object +
+                                 "\" (turns back by a sine of " + std::to_string(worst) +
+                                 "): " + corners);
+        }
+      }
     }
   }
   // Single precision in the host's transforms, double here.
-  const double tol = 1e-5 * std::max(1.0, source.extent);
+  const double tol = 1e-5 * (source.extent > 0 ? source.extent : 1.0);
   Matcher matcher(faces, tally, options);
   for (size_t i = 0; i < source.triangles.size(); ++i) {
     const SourceTriangle& t = source.triangles[i];
-    tally.sourceArea += length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0])) / 2;
+    const double area = length(cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0])) / 2;
+    const double longest =
+        std::max({length(t.corner[1] - t.corner[0]), length(t.corner[2] - t.corner[1]),
+                  length(t.corner[0] - t.corner[2])});
+    // Nothing to see, and nothing a face could be checked against.
+    if (!std::isfinite(area)) {
+      ++tally.skipped;
+      continue;
+    }
+    tally.sourceArea += area;
+    if (2 * area <= tol * longest) {
+      ++tally.skipped;
+      continue;
+    }
     matcher.check(t, i, tol);
   }
   return tally;

@@ -25,7 +25,8 @@ struct LookOptions {
 struct LookTally {
   std::string error;  // the source or the file could not be read
 
-  long triangles = 0;  // source triangles
+  long skipped = 0;    // source triangles of no area or no finite corners
+  long triangles = 0;  // the other source triangles
   long found = 0;      // held by some face of their node (the rest count as misses of all)
   long facing = 0;     // ... by one wound the same way
   long colorChecked = 0, colorMatched = 0;
