@@ -49,6 +49,11 @@ std::string text(V3 p) {
   s << '(' << p.x << ", " << p.y << ", " << p.z << ')';
   return s.str();
 }
+std::string text(double x) {
+  std::ostringstream s;
+  s << x;
+  return s.str();
+}
 std::string text(Rgb c) {
   std::ostringstream s;
   s << "rgb(" << c.r << ", " << c.g << ", " << c.b << ')';
@@ -519,8 +524,7 @@ LookTally compareLook(const std::string& scenePath, const std::string& fltPath,
           std::string corners;
           for (const WrittenCorner& c : f.corners) corners += text(c.p);
           tally.misses.push_back("concave face of object \"" + f.object +
-                                 "\" (turns back by a sine of " + std::to_string(worst) +
-                                 "): " + corners);
+                                 "\" (turns back by a sine of " + text(worst) + "): " + corners);
         }
       }
     }
