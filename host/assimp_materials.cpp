@@ -122,6 +122,25 @@ Material* AssimpMaterials::nodeMaterial(const std::vector<unsigned>& indices,
   return multi;
 }
 
+SourceLook AssimpMaterials::look(const std::vector<unsigned>& indices) {
+  SourceLook look;
+  for (unsigned index : indices) {
+    const MemoryStandardMaterial* m = standard(index);
+    if (!m) {
+      look.lit = true;
+      continue;
+    }
+    const aiMaterial& from = *scene_.mMaterials[index];
+    int shading = aiShadingMode_Gouraud, twoSided = 0;
+    from.Get(AI_MATKEY_SHADING_MODEL, shading);
+    from.Get(AI_MATKEY_TWOSIDED, twoSided);
+    look.lit |= shading != aiShadingMode_NoShading;
+    look.twoSided |= twoSided != 0;
+    if (!look.firstColor) look.firstColor = m->diffuseColor;
+  }
+  return look;
+}
+
 MemoryStandardMaterial* AssimpMaterials::standard(unsigned index) {
   if (isStandIn(index)) return nullptr;
   MemoryStandardMaterial*& m = standard_[index];

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/memory_material.h"
+#include "host/source_look.h"
 
 struct aiScene;
 struct aiMaterial;
@@ -37,6 +38,10 @@ class AssimpMaterials {
   // real material, that material when there is one, else a multi-material whose
   // slots follow `indices` (null for a stand-in). Equal lists share one.
   Material* nodeMaterial(const std::vector<unsigned>& indices, const std::string& nodeName);
+  // How the materials `indices` are drawn: lit unless the format marks them unlit
+  // (glTF's KHR_materials_unlit), double-sided where they say so; the stand-in is
+  // lit and one-sided.
+  SourceLook look(const std::vector<unsigned>& indices);
 
  private:
   MemoryStandardMaterial* standard(unsigned index);

@@ -170,6 +170,9 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                  "the scene's up axis: auto (an FBX file's own, else y), y or z")
       ->capture_default_str()
       ->check(CLI::IsMember({"auto", "y", "z"}));
+  app.add_flag("--as-authored", a.asAuthored,
+               "no look from the scene's materials (colour, lighting, sidedness): only the "
+               "nodes' own properties");
   app.add_flag("--quiet", a.quiet, "no progress bar and no summary line");
   app.add_flag("-v,--verbose", a.verbose, "also the load and export timings");
   app.add_option("--load-timeout", a.loadTimeout,

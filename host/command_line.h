@@ -29,6 +29,8 @@ struct CommandLine {
   // Typed into the batch dialog; absent fields keep what the dialog shows.
   DialogFieldValues fields;
   UpAxis upAxis = UpAxis::kAuto;
+  // No defaults from the scene's look: the nodes hold only what the file says.
+  bool asAuthored = false;
   bool quiet = false;
 };
 

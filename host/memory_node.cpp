@@ -18,33 +18,35 @@ Matrix3 MemoryNode::objectToWorld(TimeValue) const {
   return m;
 }
 
+std::optional<std::string_view> MemoryNode::property(const char* key) const {
+  if (!key) return std::nullopt;
+  if (auto found = findUserProperty(userText_, key)) return found;
+  return findUserProperty(defaults_, key);
+}
+
 bool MemoryNode::userPropertyString(const char* key, std::string& value) const {
-  if (!key) return false;
-  const auto found = findUserProperty(userText_, key);
+  const auto found = property(key);
   if (!found) return false;
   value.assign(found->data(), found->size());
   return true;
 }
 
 bool MemoryNode::userPropertyInt(const char* key, int& value) const {
-  if (!key) return false;
-  const auto found = findUserProperty(userText_, key);
+  const auto found = property(key);
   const auto parsed = found ? parseWholeInt(*found) : std::nullopt;
   if (parsed) value = *parsed;
   return parsed.has_value();
 }
 
 bool MemoryNode::userPropertyFloat(const char* key, float& value) const {
-  if (!key) return false;
-  const auto found = findUserProperty(userText_, key);
+  const auto found = property(key);
   const auto parsed = found ? parseWholeFloat(*found) : std::nullopt;
   if (parsed) value = *parsed;
   return parsed.has_value();
 }
 
 bool MemoryNode::userPropertyBool(const char* key, bool& value) const {
-  if (!key) return false;
-  const auto found = findUserProperty(userText_, key);
+  const auto found = property(key);
   const auto parsed = found ? parseBoolWord(*found) : std::nullopt;
   if (parsed) value = *parsed;
   return parsed.has_value();

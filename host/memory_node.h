@@ -3,7 +3,9 @@
 // one statement: scene.addNode("lod", parent).setUserText("FltType = LOD\r\n").
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plugin/mesh.h"
@@ -50,6 +52,14 @@ class MemoryNode : public SceneNode {
     userText_ += key + " = " + value + "\r\n";
     return *this;
   }
+  // Lines in the user text's form that answer a key the user text lacks: the
+  // host's own reading of the scene (its look). They are no part of the text the
+  // node shows, so they never reach a comment record.
+  MemoryNode& setDefaultText(std::string text) {
+    defaults_ = std::move(text);
+    return *this;
+  }
+  const std::string& defaultText() const { return defaults_; }
 
   MemoryNode* parent() const { return parent_; }
   const Matrix3& localTransform() const { return local_; }
@@ -74,6 +84,7 @@ class MemoryNode : public SceneNode {
  private:
   friend class MemoryScene;
   MemoryNode& adoptChild(std::unique_ptr<MemoryNode> child);
+  std::optional<std::string_view> property(const char* key) const;
 
   std::string name_;
   MemoryNode* parent_;
@@ -84,4 +95,5 @@ class MemoryNode : public SceneNode {
   Material* material_ = nullptr;
   SceneObjectPtr object_;
   std::string userText_;
+  std::string defaults_;
 };

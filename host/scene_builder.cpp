@@ -11,6 +11,7 @@
 #include "host/assimp_mesh.h"
 #include "host/embedded_images.h"
 #include "host/memory_object.h"
+#include "host/source_look.h"
 
 namespace {
 
@@ -159,8 +160,15 @@ void SceneBuilder::fill(MemoryNode& host, const aiNode& node, bool withChildren)
 
   const std::string name(node.mName.C_Str());
   if (!parts.empty()) {
-    host.setMesh(buildHostMesh(parts));
+    Mesh mesh = buildHostMesh(parts);
+    const bool vertexColors = !mesh.vertCols.empty();
+    host.setMesh(std::move(mesh));
     host.setMaterial(materials_.nodeMaterial(materialsUsed, name));
+    if (settings_.sourceLook) {
+      SourceLook look = materials_.look(materialsUsed);
+      look.vertexColors = vertexColors;
+      applySourceLook(host, look);
+    }
   } else if (cameras_.count(name)) {
     host.setObject(makeCameraObject());
   } else if (lights_.count(name)) {

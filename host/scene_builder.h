@@ -27,6 +27,9 @@ struct SceneBuildSettings {
   std::filesystem::path imageFolder;   // embedded images are written there
   std::vector<std::string> keepFiles;  // never replaced by an embedded image
   std::string sceneStem;               // names embedded images without a name
+  // Carry the look the scene has in its own viewer (colours, lighting, sidedness)
+  // into property defaults; off, the nodes hold only what the file says.
+  bool sourceLook = true;
 };
 
 // The host scene; `warnings` gets what could not be done (an image not written).

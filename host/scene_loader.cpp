@@ -137,6 +137,7 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
     settings.imageFolder =
         options.outputDirectory.empty() ? fs::path(".") : fs::path(options.outputDirectory);
     settings.sceneStem = fs::path(path).stem().string();
+    settings.sourceLook = options.sourceLook;
     settings.keepFiles = {path};
     if (!options.outputFile.empty()) settings.keepFiles.push_back(options.outputFile);
 

@@ -29,6 +29,8 @@ struct SceneLoadOptions {
   std::string outputFile;
   // Called with the reader's percentage while it reads, where the reader tells.
   std::function<void(int)> progress;
+  // Defaults from the scene's look (see SceneBuildSettings::sourceLook).
+  bool sourceLook = true;
 };
 
 struct SceneLoadResult {

@@ -154,6 +154,68 @@ TEST_F(SceneLoaderTest, MultiMaterialsAndNoMaterial) {
   EXPECT_EQ(t->material(), nullptr);
 }
 
+// The scene's look as property defaults: the node's own keys win, its text stays.
+TEST_F(SceneLoaderTest, MaterialsGiveTheLookAsPropertyDefaults) {
+  auto text = [](SceneNode* node, const char* key) {
+    std::string value = "(none)";
+    if (node) node->userPropertyString(key, value);
+    return value;
+  };
+  write("two.mtl", "newmtl green\nKd 0 1 0\nnewmtl blue\nKd 0 0 1\n");
+  const std::string twoObj = write("two.obj",
+                                   "mtllib two.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n"
+                                   "o pair\nusemtl blue\nf 1 2 3\nusemtl green\nf 2 4 3\n");
+  loaded_ = load(twoObj);
+  ASSERT_TRUE(loaded_) << loaded_.error;
+  SceneNode* pair = findNode(&loaded_.scene->root(), "pair");
+  ASSERT_NE(pair, nullptr);
+  EXPECT_EQ(pair->wireColor(), 0xFF0000u);  // blue, the first material used
+  EXPECT_EQ(text(pair, "FltLightMode"), "Face Color Smooth");
+  EXPECT_EQ(text(pair, "FltFaceColor"), "0000FFFF");
+  EXPECT_EQ(text(pair, "FltDrawType"), "(none)");
+  EXPECT_EQ(pair->userPropertyText(), "");
+
+  SceneNode* t = loadNode("plain.obj", kTriangleObj + "o t\nf 1 2 3\n", "t");
+  EXPECT_EQ(t->wireColor(), 0x808080u);
+  EXPECT_EQ(text(t, "FltLightMode"), "Face Color Smooth");
+  EXPECT_EQ(text(t, "FltFaceColor"), "808080FF");
+
+  // Off, the nodes hold only what the file says.
+  SceneLoadOptions authored;
+  authored.sourceLook = false;
+  loaded_ = loadScene(twoObj, authored);
+  pair = findNode(&loaded_.scene->root(), "pair");
+  EXPECT_EQ(pair->wireColor(), 0x808080u);
+  EXPECT_EQ(text(pair, "FltLightMode"), "(none)");
+  EXPECT_EQ(text(pair, "FltFaceColor"), "(none)");
+
+  // glTF: double-sided and unlit materials; a key of the node's own wins.
+  const std::string buffer =
+      R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,)"
+      R"(AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}],)"
+      R"("bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,)"
+      R"("componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}])";
+  const std::string sided = gltf(
+      R"("nodes":[{"name":"top","children":[1,2]},{"name":"sheet","mesh":0},
+  {"name":"own","mesh":0,"extras":{"FltDrawType":0,"FltLightMode":"Vertex_Color_Flat"}}],
+"meshes":[{"primitives":[{"attributes":{"POSITION":0},"material":0}]}],
+"extensionsUsed":["KHR_materials_unlit"],
+"materials":[{"doubleSided":true,"extensions":{"KHR_materials_unlit":{}},
+  "pbrMetallicRoughness":{"baseColorFactor":[1,0.5,0,1]}}],)" +
+      buffer);
+  SceneNode* sheet = loadNode("sided.gltf", sided, "sheet");
+  SceneNode* own = findNode(&loaded_.scene->root(), "own");
+  int drawType = -1;
+  ASSERT_TRUE(sheet && sheet->userPropertyInt("FltDrawType", drawType));
+  EXPECT_EQ(drawType, 1);
+  EXPECT_EQ(text(sheet, "FltLightMode"), "(none)");
+  EXPECT_EQ(text(sheet, "FltFaceColor"), "FF7F00FF");
+  ASSERT_TRUE(own && own->userPropertyInt("FltDrawType", drawType));
+  EXPECT_EQ(drawType, 0);
+  EXPECT_EQ(text(own, "FltLightMode"), "Vertex_Color_Flat");
+  EXPECT_EQ(own->userPropertyText().find("FltFaceColor"), std::string::npos);
+}
+
 TEST_F(SceneLoaderTest, GltfEmbeddedImageIsWrittenBesideTheOutput) {
   const char* kPngBase64 =
       "iVBORw0KGgoAAAANSUhEUgAAAAMAAAACCAIAAAASFvFNAAAAEElEQVR4nGP4z8AAQQxwFgBB0gX7h/C5SAAAAABJRU"
