@@ -32,11 +32,12 @@ int main(int argc, char** argv) {
     }
     std::printf(
         "skipped %ld triangles %ld found %ld facing %ld colour %ld %ld light %ld %ld sides %ld %ld "
-        "uv %ld %ld "
+        "uv %ld %ld normals %ld %ld "
         "faces %ld lit %ld twosided %ld polygons %ld concave %ld area %.9g %.9g %s\n",
         t.skipped, t.triangles, t.found, t.facing, t.colorMatched, t.colorChecked, t.lightMatched,
-        t.lightChecked, t.sidesMatched, t.sidesChecked, t.uvMatched, t.uvChecked, t.faces,
-        t.litFaces, t.twoSidedFaces, t.polygons, t.concave, t.writtenArea, t.sourceArea, argv[i]);
+        t.lightChecked, t.sidesMatched, t.sidesChecked, t.uvMatched, t.uvChecked, t.normalsMatched,
+        t.normalsChecked, t.faces, t.litFaces, t.twoSidedFaces, t.polygons, t.concave,
+        t.writtenArea, t.sourceArea, argv[i]);
     if (verbose)
       for (const std::string& m : t.misses) std::fprintf(stderr, "  %s\n", m.c_str());
   }

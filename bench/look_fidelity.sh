@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Exports every Assimp sample scene with one build's zorvel and compares each file
 # with its source (bench_look_fidelity of the same build): faces whose colour is
-# their material's, lit faces, concave faces and texture-coordinate misses, totalled:
+# their material's, lit faces, concave faces, texture-coordinate and normal misses, totalled:
 #   bench/look_fidelity.sh [BIN_DIR [zorvel flags...]]   (default: build/bin)
 # VERBOSE=1 names the scenes with misses and describes the first few of each.
 set -uo pipefail
@@ -21,7 +21,7 @@ while IFS= read -r f; do scenes+=("$f"); done < <(
 [ ${#scenes[@]} -gt 0 ] || { echo "Error: no scenes under /usr/share/assimp/models" >&2; exit 2; }
 
 exported=0 failed=0 skipped=0 triangles=0 found=0 facing=0 colour=0 colourChecked=0 lit=0 litChecked=0
-sides=0 sidesChecked=0 uv=0 uvChecked=0 faces=0 litFaces=0 polygons=0 concave=0 larger=0
+sides=0 sidesChecked=0 uv=0 uvChecked=0 normals=0 normalsChecked=0 faces=0 litFaces=0 polygons=0 concave=0 larger=0
 for i in "${!scenes[@]}"; do
   dir="$work/$i"
   mkdir -p "$dir/out"
@@ -29,16 +29,17 @@ for i in "${!scenes[@]}"; do
   if (cd "$dir" && timeout 120 "$bin/zorvel" --dialog=batch --quiet --up-axis=y "$@" \
         "${scenes[$i]}" out/scene.flt >/dev/null 2>&1) && [ -f "$dir/out/scene.flt" ] &&
      line=$("$bin/bench_look_fidelity" "${scenes[$i]}" "$dir/out/scene.flt" 2>"$dir/misses"); then
-    read -r _ k _ t _ fo _ fa _ cm cc _ lm lc _ sm sc _ um uc _ f _ lf _ _ _ p _ c _ wa sa _ <<<"$line"
+    read -r _ k _ t _ fo _ fa _ cm cc _ lm lc _ sm sc _ um uc _ nm nc _ f _ lf _ _ _ p _ c _ wa sa _ <<<"$line"
     exported=$((exported + 1)) skipped=$((skipped + k)) triangles=$((triangles + t)) found=$((found + fo))
     facing=$((facing + fa)) colour=$((colour + cm)) colourChecked=$((colourChecked + cc))
     lit=$((lit + lm)) litChecked=$((litChecked + lc)) sides=$((sides + sm))
     sidesChecked=$((sidesChecked + sc)) uv=$((uv + um)) uvChecked=$((uvChecked + uc))
+    normals=$((normals + nm)) normalsChecked=$((normalsChecked + nc))
     faces=$((faces + f)) litFaces=$((litFaces + lf)) polygons=$((polygons + p))
     concave=$((concave + c))
     awk -v w="$wa" -v s="$sa" 'BEGIN { d = w - s; exit !(d > 1e-4 * s || -d > 1e-4 * s) }' &&
       larger=$((larger + 1))
-    if [ -n "${VERBOSE:-}" ] && [ "$fo$fa$cm$lm$sm$um$c" != "$t$t$cc$lc$sc${uc}0" ]; then
+    if [ -n "${VERBOSE:-}" ] && [ "$fo$fa$cm$lm$sm$um$nm$c" != "$t$t$cc$lc$sc$uc${nc}0" ]; then
       echo "misses: ${scenes[$i]}"
       VERBOSE=1 "$bin/bench_look_fidelity" "${scenes[$i]}" "$dir/out/scene.flt" 2>&1 >/dev/null |
         head -4
@@ -54,4 +55,5 @@ echo "colour of the material   $colour of $colourChecked triangles"
 echo "light mode as asked      $lit of $litChecked triangles"
 echo "sides as asked           $sides of $sidesChecked triangles"
 echo "texture coordinates      $uv of $uvChecked triangles ($((uvChecked - uv)) misses)"
+echo "vertex normals           $normals of $normalsChecked triangles"
 echo "faces $faces lit $litFaces polygons $polygons concave $concave; exports of other area $larger"

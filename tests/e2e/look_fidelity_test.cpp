@@ -42,6 +42,7 @@ void expectSameShape(const LookTally& t) {
   EXPECT_EQ(t.found, t.triangles) << allMisses(t);
   EXPECT_EQ(t.facing, t.triangles) << allMisses(t);
   EXPECT_EQ(t.uvMatched, t.uvChecked) << allMisses(t);
+  EXPECT_EQ(t.normalsMatched, t.normalsChecked) << allMisses(t);
   EXPECT_EQ(t.concave, 0) << t.polygons << " polygons";
   EXPECT_TRUE(t.sameArea()) << "written " << t.writtenArea << ", source " << t.sourceArea;
 }

@@ -66,6 +66,8 @@ struct SourceTriangle {
   V3 corner[3];
   bool hasUv = false;
   double u[3] = {0, 0, 0}, v[3] = {0, 0, 0};
+  bool hasNormals = false;  // unit length, in the world
+  V3 n[3];
   bool hasColor = false;
   Rgb color;
   int lightMode = -1;  // -1: nothing to ask
@@ -79,6 +81,8 @@ struct WrittenCorner {
   V3 p;
   bool hasUv = false;
   double u = 0, v = 0;
+  bool hasNormal = false;
+  V3 n;
 };
 
 struct WrittenFace {
@@ -175,6 +179,9 @@ class SourceReader {
         proto.color = {128 / 255.0, 128 / 255.0, 128 / 255.0};
       }
       proto.hasUv = mesh.HasTextureCoords(channel) && !uvMoved;
+      proto.hasNormals = mesh.HasNormals();
+      aiMatrix3x3 normalMatrix(world);
+      normalMatrix.Inverse().Transpose();
       for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
         const aiFace& face = mesh.mFaces[f];
         if (face.mNumIndices != 3) continue;
@@ -187,6 +194,12 @@ class SourceReader {
           if (t.hasUv) {
             t.u[c] = mesh.mTextureCoords[channel][at].x;
             t.v[c] = mesh.mTextureCoords[channel][at].y;
+          }
+          if (t.hasNormals) {
+            const V3 n = place(normalMatrix * mesh.mNormals[at]);
+            const double l = length(n);
+            t.n[c] = n * (1 / l);
+            t.hasNormals = l > 0 && std::isfinite(l);
           }
         }
         triangles.push_back(t);
@@ -270,7 +283,12 @@ bool readFlt(const std::string& path, std::vector<WrittenFace>& faces, std::stri
     if (paletteStart >= 0 && op >= FltVertex::kWithColor && op <= FltVertex::kWithTexture) {
       FltVertex v;
       v.readFrom(reader);
-      vertices[reader.offset() - paletteStart] = {{v.x, v.y, v.z}, v.hasTexCoord(), v.u, v.v};
+      vertices[reader.offset() - paletteStart] = {{v.x, v.y, v.z},
+                                                  v.hasTexCoord(),
+                                                  v.u,
+                                                  v.v,
+                                                  v.hasNormal(),
+                                                  {v.normalI, v.normalJ, v.normalK}};
     }
     if (op == 10 || op == 19) {
       levels.push_back(last);
@@ -336,6 +354,8 @@ struct Placement {
   bool inside = false;
   bool hasUv = false;
   double u = 0, v = 0;
+  bool hasNormal = false;  // at a corner only
+  V3 n;
 };
 
 // In the face's plane and inside its outline, within `tol`. Away from its corners
@@ -345,8 +365,13 @@ Placement place(const WrittenFace& f, V3 p, double tol) {
   Placement out;
   const double nl = length(f.normal);
   if (!(nl > 0) || f.corners.size() < 3) return out;
+  // The nearest corner: a cone's tip may hold several within the tolerance.
+  const WrittenCorner* nearest = nullptr;
   for (const WrittenCorner& c : f.corners)
-    if (length(c.p - p) <= tol) return {true, c.hasUv, c.u, c.v};
+    if (length(c.p - p) <= tol && (!nearest || length(c.p - p) < length(nearest->p - p)))
+      nearest = &c;
+  if (nearest)
+    return {true, nearest->hasUv, nearest->u, nearest->v, nearest->hasNormal, nearest->n};
   const V3 n = f.normal * (1 / nl);
   if (std::fabs(dot(p - f.corners[0].p, n)) > tol) return out;
   // Inside a convex or concave outline: the point is left of no edge, or on one.
@@ -419,7 +444,8 @@ class Matcher {
     const V3 normal = cross(t.corner[1] - t.corner[0], t.corner[2] - t.corner[0]);
     bool found = false, facing = false, color = false, light = false, sides = false, uv = false;
     const WrittenFace* seen = nullptr;
-    double uvError = INFINITY;  // the least, over the faces holding it
+    double uvError = INFINITY;     // the least, over the faces holding it
+    double normalCos = -INFINITY;  // the best, likewise
     for (size_t i : candidates) {
       const WrittenFace& f = faces_[i];
       if (f.low.x > low.x + tol || f.low.y > low.y + tol || f.low.z > low.z + tol ||
@@ -444,6 +470,14 @@ class Matcher {
         worst = std::max({worst, std::fabs(at[c].u - t.u[c]), std::fabs(at[c].v - t.v[c])});
       }
       if (uvHere) uvError = std::min(uvError, worst);
+      double cosine = 1;
+      bool normalHere = true;
+      for (int c = 0; c < 3; ++c) {
+        normalHere = normalHere && at[c].hasNormal;
+        const double l = length(at[c].n);
+        cosine = std::min(cosine, l > 0 ? dot(at[c].n, t.n[c]) / l : -1.0);
+      }
+      if (normalHere) normalCos = std::max(normalCos, cosine);
     }
     uv = uvError <= kUvTolerance;
     tally_.found += found;
@@ -471,6 +505,14 @@ class Matcher {
     if (!sides)
       miss(where + ": draw type " + std::to_string(seen->drawType) + ", expected " +
            std::to_string(t.drawType));
+    // A corner inside a merged polygon has no normal of its own to compare.
+    if (t.hasNormals && normalCos > -INFINITY) {
+      ++tally_.normalsChecked;
+      tally_.normalsMatched += normalCos >= kNormalCosine;
+      if (normalCos < kNormalCosine)
+        miss(where + ": normals " + text(std::acos(std::clamp(normalCos, -1.0, 1.0)) * 180 / M_PI) +
+             " degrees off");
+    }
     if (t.hasUv) {
       ++tally_.uvChecked;
       tally_.uvMatched += uv;

@@ -33,6 +33,7 @@ struct LookTally {
   long lightChecked = 0, lightMatched = 0;
   long sidesChecked = 0, sidesMatched = 0;
   long uvChecked = 0, uvMatched = 0;
+  long normalsChecked = 0, normalsMatched = 0;  // the source's vertex normals
 
   // Faces that hold every triangle may still cover more than the source does.
   double sourceArea = 0, writtenArea = 0;
@@ -47,7 +48,7 @@ struct LookTally {
   bool faithful() const {
     return found == triangles && facing == triangles && colorMatched == colorChecked &&
            lightMatched == lightChecked && sidesMatched == sidesChecked && uvMatched == uvChecked &&
-           concave == 0 && sameArea();
+           normalsMatched == normalsChecked && concave == 0 && sameArea();
   }
   bool sameArea() const {
     return std::fabs(writtenArea - sourceArea) <= 1e-4 * std::max(1e-12, sourceArea);
@@ -61,3 +62,5 @@ LookTally compareLook(const std::string& scenePath, const std::string& fltPath,
 // brightness of 127 steps, so any component may be this far off.
 constexpr double kPaletteTolerance = 1.0 / 127 + 3.0 / 255;
 constexpr double kUvTolerance = 1e-5;
+// Welding keeps the normals as they are: only the transform's rounding is left.
+constexpr double kNormalCosine = 0.9995;
