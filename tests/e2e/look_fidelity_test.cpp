@@ -32,6 +32,8 @@ LookTally exportAndCompare(const fs::path& scene, const fs::path& outDir) {
   const e2e::RunResult run = e2e::run({std::string(ZORVEL_BIN_DIR) + "/zorvel", "--dialog=batch",
                                        "--quiet", "--up-axis=y", scene.string(), out});
   EXPECT_EQ(run.status, 0) << scene << ": " << run.err;
+  const e2e::RunResult check = e2e::run({std::string(ZORVEL_BIN_DIR) + "/fltdump", "--check", out});
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
   return compareLook(scene.string(), out);
 }
 

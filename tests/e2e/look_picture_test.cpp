@@ -127,6 +127,8 @@ class LookPictureTest : public ::testing::Test {
     args.push_back(out);
     const e2e::RunResult run = e2e::run(args);
     EXPECT_EQ(run.status, 0) << scene << ": " << run.err;
+    const e2e::RunResult check = e2e::run({kBin + "/fltdump", "--check", out});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
     return out;
   }
 
