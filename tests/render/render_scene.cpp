@@ -2,8 +2,11 @@
 // fixed direction that frames its bounding sphere, so that a source scene and its
 // export can be drawn with the same camera and compared. Needs an X display
 // (Xvfb will do).
-//   render_scene MODEL OUT.png [WIDTH HEIGHT]
+//   render_scene MODEL OUT.png [WIDTH HEIGHT] [--frame OTHER_MODEL]
+// --frame takes the camera from the box that bounds OTHER_MODEL's drawables, which
+// depends on the geometry alone, not on how each file groups it.
 #include <osg/Camera>
+#include <osg/ComputeBoundsVisitor>
 #include <osg/Image>
 #include <osg/LightSource>
 #include <osgDB/ReadFile>
@@ -13,18 +16,40 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 5) {
-    std::fprintf(stderr, "usage: render_scene MODEL OUT.png [WIDTH HEIGHT]\n");
+  std::vector<std::string> args;
+  std::string frameFrom;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--frame" && i + 1 < argc)
+      frameFrom = argv[++i];
+    else
+      args.push_back(argv[i]);
+  }
+  if (args.size() != 2 && args.size() != 4) {
+    std::fprintf(stderr,
+                 "usage: render_scene MODEL OUT.png [WIDTH HEIGHT] [--frame OTHER_MODEL]\n");
     return 2;
   }
-  const int width = argc == 5 ? std::atoi(argv[3]) : 640;
-  const int height = argc == 5 ? std::atoi(argv[4]) : 480;
-  osg::ref_ptr<osg::Node> model = osgDB::readRefNodeFile(argv[1]);
+  const int width = args.size() == 4 ? std::atoi(args[2].c_str()) : 640;
+  const int height = args.size() == 4 ? std::atoi(args[3].c_str()) : 480;
+  osg::ref_ptr<osg::Node> model = osgDB::readRefNodeFile(args[0]);
   if (!model) {
-    std::fprintf(stderr, "render_scene: cannot read %s\n", argv[1]);
+    std::fprintf(stderr, "render_scene: cannot read %s\n", args[0].c_str());
     return 1;
+  }
+  osg::BoundingSphere bound = model->getBound();
+  if (!frameFrom.empty()) {
+    osg::ref_ptr<osg::Node> other = osgDB::readRefNodeFile(frameFrom);
+    if (!other) {
+      std::fprintf(stderr, "render_scene: cannot read %s\n", frameFrom.c_str());
+      return 1;
+    }
+    osg::ComputeBoundsVisitor box;
+    other->accept(box);
+    const osg::BoundingBox& b = box.getBoundingBox();
+    bound = osg::BoundingSphere(b.center(), b.radius());
   }
 
   osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
@@ -57,7 +82,6 @@ int main(int argc, char** argv) {
   viewer.setLightingMode(osg::View::HEADLIGHT);
 
   // From the front, above and to the right, the sphere filling the view.
-  const osg::BoundingSphere bound = model->getBound();
   const double distance = bound.radius() / std::sin(osg::DegreesToRadians(35.0 / 2)) * 0.7;
   osg::Vec3d direction(0.55, -0.75, 0.45);
   direction.normalize();
@@ -68,8 +92,8 @@ int main(int argc, char** argv) {
   viewer.realize();
   for (int i = 0; i < 3; ++i) viewer.frame();
 
-  if (!osgDB::writeImageFile(*image, argv[2])) {
-    std::fprintf(stderr, "render_scene: cannot write %s\n", argv[2]);
+  if (!osgDB::writeImageFile(*image, args[1])) {
+    std::fprintf(stderr, "render_scene: cannot write %s\n", args[1].c_str());
     return 1;
   }
   return 0;
