@@ -1,5 +1,6 @@
 #include "host/bitmap_manager.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -38,6 +39,24 @@ bool readHeaderSize(const std::string& path, int& width, int& height) {
   return readSgiSize(h, got, width, height) || readTextureContainerSize(h, got, width, height);
 }
 
+// Scenes made on Windows name "IMAGE1.JPG" where the file is image1.jpg: a file of
+// the folder whose name differs only in case, the first by name when there are several.
+std::optional<fs::path> findIgnoringCase(const fs::path& folder, const std::string& leaf) {
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  const std::string wanted = lower(leaf);
+  std::optional<fs::path> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const fs::path& p = it->path();
+    if (lower(p.filename().string()) == wanted && isFile(p) && (!found || p < *found)) found = p;
+  }
+  return found;
+}
+
 }  // namespace
 
 bool readImageSize(const std::string& path, int& width, int& height) {
@@ -62,6 +81,10 @@ std::optional<std::string> FileBitmapManager::findImage(const std::string& name)
     const fs::path candidate = fs::path(folder) / leaf;
     if (isFile(candidate)) return candidate.string();
   }
+  if (name.find('\\') == std::string::npos)
+    if (auto found = findIgnoringCase(fs::path(name).parent_path(), leaf)) return found->string();
+  for (const std::string& folder : folders_)
+    if (auto found = findIgnoringCase(folder, leaf)) return found->string();
   return std::nullopt;
 }
 

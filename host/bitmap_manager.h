@@ -37,7 +37,8 @@ class FileBitmapManager : public BitmapManager {
   const std::vector<std::string>& searchFolders() const { return folders_; }
 
   // The file an image name refers to: the name itself when that is a file, else
-  // the name's last component in each search folder in turn.
+  // the name's last component in each search folder in turn; failing those, a file
+  // whose name differs only in case, in the name's folder, then in each search folder.
   std::optional<std::string> findImage(const std::string& name) const;
 
   Bitmap* Load(BitmapInfo* info) override;

@@ -235,5 +235,16 @@ TEST(MemorySceneBitmaps, SizeFromTheHeaderAndZeroForMissingImages) {
   BitmapInfo missing("gone.png");
   EXPECT_EQ(TheManager->Load(&missing), nullptr);
   EXPECT_STREQ(missing.Name(), "gone.png");
+
+  // Names that differ from the file only in case, as Windows scenes hold them.
+  for (const std::string name : {(dir / "RED.PNG").string(), std::string("C:\\maps\\Red.Png"),
+                                 std::string("textures/TILE.rgb")}) {
+    BitmapInfo cased(name.c_str());
+    Bitmap* found = TheManager->Load(&cased);
+    ASSERT_NE(found, nullptr) << name;
+    EXPECT_GT(found->Width(), 2) << name;
+    EXPECT_EQ(fs::path(cased.Name()).parent_path(), dir) << name;
+    found->DeleteThis();
+  }
   fs::remove_all(dir);
 }
