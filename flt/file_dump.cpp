@@ -458,7 +458,11 @@ bool walkFltRecords(FltFileReader& reader, const std::function<void(const FltDum
 }
 
 std::string dumpLine(const FltDumpRecord& r) {
-  std::string line(static_cast<size_t>(r.depth) * 2, ' ');
+  // Past this depth the indent stops growing and says the depth instead: a file
+  // nested 100,000 levels deep would otherwise print gigabytes of spaces.
+  constexpr int kIndentedLevels = 32;
+  std::string line(static_cast<size_t>(std::min(r.depth, kIndentedLevels)) * 2, ' ');
+  if (r.depth > kIndentedLevels) line += "[" + std::to_string(r.depth) + "] ";
   line += r.name.empty() ? "opcode=" + std::to_string(r.opcode) : r.name;
   line += " len=" + std::to_string(r.length);
   for (const FltDumpField& f : r.fields) line += " " + f.first + "=" + dumpText(f.second);

@@ -262,6 +262,15 @@ TEST(FltDumpTest, UnknownKindsLongTextsVertexListsAndAFault) {
   EXPECT_NE(reader.fault().find("record length 64 of opcode 2 runs past the end"),
             std::string::npos);
   EXPECT_EQ(dumpQuoted(std::string("a\tb\x01\xff\\", 6)), "\"a\\tb\\x01\\xFF\\\\\"");
+
+  // Deep levels stop indenting and show their depth.
+  FltDumpRecord deep;
+  deep.name = "FLT_GROUP";
+  deep.length = 32;
+  deep.depth = 32;
+  EXPECT_EQ(dumpLine(deep), std::string(64, ' ') + "FLT_GROUP len=32");
+  deep.depth = 100000;
+  EXPECT_EQ(dumpLine(deep), std::string(64, ' ') + "[100000] FLT_GROUP len=32");
 }
 
 TEST(FltDumpTest, ReaderNamesUnreadableFilesAndTakesTheHeaderRevision) {
