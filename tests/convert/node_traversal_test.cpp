@@ -291,6 +291,11 @@ INSTANTIATE_TEST_SUITE_P(Scenes, RandomSceneTest,
                                            RandomSceneCase{2, 2000, 0, 5, "7d653975edcc143b"},
                                            RandomSceneCase{3, 2000, 40, 5, "0fcf21a10f8ec69b"},
                                            RandomSceneCase{4, 2000, 700, 5, "9e8e07ca4d50f8e1"},
-                                           RandomSceneCase{5, 3000, 0, 60, "f266a66d61ae8a0f"}));
+                                           RandomSceneCase{5, 3000, 0, 60, "f266a66d61ae8a0f"}),
+                         // Named by seed: the default name prints the digest's address,
+                         // which differs from run to run.
+                         [](const ::testing::TestParamInfo<RandomSceneCase>& info) {
+                           return "Seed" + std::to_string(info.param.seed);
+                         });
 
 }  // namespace
