@@ -1,6 +1,7 @@
 #include "host/zorvel_command.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -170,5 +171,8 @@ int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream
 }
 
 int runZorvel(int argc, char** argv) {
+  // Past a file-size limit a write then fails, and the export says so and leaves
+  // nothing, instead of dying of the signal.
+  std::signal(SIGXFSZ, SIG_IGN);
   return runZorvel(argc, argv, true, std::cout, std::cerr);
 }

@@ -467,6 +467,22 @@ std::vector<std::string> entries() {
   return names;
 }
 
+// A full disk, as a file-size limit gives it: the export fails saying so, and the
+// old output and the folder stay as they were.
+TEST(ZorvelCommandTest, AFullDiskFailsTheExportAndLeavesTheFolderAsItWas) {
+  if (!fs::exists("/usr/bin/prlimit")) GTEST_SKIP() << "prlimit is not installed";
+  ScopedWorkDir dir;
+  writeBoxes("city.obj", 2000);
+  std::ofstream("city.flt") << "the good old file";
+  const std::vector<std::string> before = entries();
+  const RunResult full = run({"/usr/bin/prlimit", "--fsize=20000", kBin + "/zorvel",
+                              "--dialog=batch", "city.obj", "city.flt"});
+  EXPECT_EQ(full.status, 1) << full.err;
+  EXPECT_NE(full.err.find("/city.flt: File too large"), std::string::npos) << full.err;
+  EXPECT_EQ(readFile("city.flt"), "the good old file");
+  EXPECT_EQ(entries(), before);
+}
+
 // Ctrl-C while loading or exporting, and kill -9, leave the old output as it was
 // and nothing new beside it.
 TEST(ZorvelCommandTest, InterruptionsLeaveTheOldOutputAndNothingElse) {
