@@ -55,7 +55,10 @@ Matrix3 MemoryNode::objectToWorld(TimeValue) const {
 std::optional<std::string_view> MemoryNode::property(const char* key) const {
   if (!key) return std::nullopt;
   if (auto found = findUserProperty(userText_, key)) return found;
-  return findUserProperty(defaults_, key);
+  const std::string_view wanted(key);
+  for (const auto& [k, value] : defaults_)
+    if (k == wanted) return std::string_view(value);
+  return std::nullopt;
 }
 
 bool MemoryNode::userPropertyString(const char* key, std::string& value) const {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "plugin/mesh.h"
@@ -56,14 +57,14 @@ class MemoryNode : public SceneNode {
     userText_ += key + " = " + value + "\r\n";
     return *this;
   }
-  // Lines in the user text's form that answer a key the user text lacks: the
-  // host's own reading of the scene (its look). They are no part of the text the
-  // node shows, so they never reach a comment record.
-  MemoryNode& setDefaultText(std::string text) {
-    defaults_ = std::move(text);
+  // Answers a key the user text lacks: the host's own reading of the scene (its
+  // look). Defaults are no part of the text the node shows, so they never reach a
+  // comment record. A few keys at most, asked for every key of every table.
+  MemoryNode& setDefault(std::string key, std::string value) {
+    defaults_.emplace_back(std::move(key), std::move(value));
     return *this;
   }
-  const std::string& defaultText() const { return defaults_; }
+  const std::vector<std::pair<std::string, std::string>>& defaults() const { return defaults_; }
 
   MemoryNode* parent() const { return parent_; }
   const Matrix3& localTransform() const { return local_; }
@@ -106,5 +107,5 @@ class MemoryNode : public SceneNode {
   Material* material_ = nullptr;
   SceneObjectPtr object_;
   std::string userText_;
-  std::string defaults_;
+  std::vector<std::pair<std::string, std::string>> defaults_;
 };

@@ -1,7 +1,6 @@
 #include "host/source_look.h"
 
 #include <cstdio>
-#include <string>
 
 #include "host/memory_node.h"
 
@@ -22,15 +21,13 @@ void applySourceLook(MemoryNode& node, const SourceLook& look) {
     const Color& c = *look.firstColor;
     node.setWireColor(toByte(c.r) | toByte(c.g) << 8 | toByte(c.b) << 16);
   }
-  std::string text;
   if (look.lit)
-    text += look.vertexColors ? "FltLightMode = Vertex Color Smooth\r\n"
-                              : "FltLightMode = Face Color Smooth\r\n";
-  if (look.twoSided) text += "FltDrawType = 1\r\n";
+    node.setDefault("FltLightMode",
+                    look.vertexColors ? "Vertex Color Smooth" : "Face Color Smooth");
+  if (look.twoSided) node.setDefault("FltDrawType", "1");
   const uint32_t wire = node.wireColor();
   char color[16];
   std::snprintf(color, sizeof color, "%02X%02X%02XFF", wire & 0xFF, (wire >> 8) & 0xFF,
                 (wire >> 16) & 0xFF);
-  text += std::string("FltFaceColor = ") + color + "\r\n";
-  node.setDefaultText(std::move(text));
+  node.setDefault("FltFaceColor", color);
 }
