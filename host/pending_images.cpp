@@ -46,7 +46,14 @@ void PendingImages::extract(const Warn& warn) {
     bool ok = f && std::fwrite(image.bytes.data(), 1, image.bytes.size(), f) == image.bytes.size();
     const int writeError = errno;
     if (f && std::fclose(f) != 0) ok = false;
-    if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = false;
+    // The image it replaces stays reachable, so that a failed export can put it back.
+    const fs::path aside = target.parent_path() / ("." + target.filename().string() +
+                                                   ".zorvel-old-" + std::to_string(getpid()));
+    if (ok && existed && link(target.c_str(), aside.c_str()) != 0) ok = false;
+    if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+      ok = false;
+      if (existed) unlink(aside.c_str());
+    }
     if (!ok) {
       warn("cannot write embedded image " + image.path + ": " +
            std::strerror(errno ? errno : writeError));
@@ -54,14 +61,24 @@ void PendingImages::extract(const Warn& warn) {
       continue;
     }
     image.created = !existed;
+    if (existed) image.replaced = aside.string();
   }
 }
 
-void PendingImages::removeCreated() {
+void PendingImages::commit() {
   for (Image& image : images_) {
-    if (!image.created) continue;
-    std::error_code ec;
-    fs::remove(image.path, ec);
+    if (!image.replaced.empty()) unlink(image.replaced.c_str());
+    image.replaced.clear();
     image.created = false;
+  }
+}
+
+void PendingImages::rollBack() {
+  for (Image& image : images_) {
+    std::error_code ec;
+    if (image.created) fs::remove(image.path, ec);
+    if (!image.replaced.empty()) std::rename(image.replaced.c_str(), image.path.c_str());
+    image.created = false;
+    image.replaced.clear();
   }
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Images a scene file holds inside itself. They are written beside the output
 // only once the export has started (the dialog accepted it), never over a file
-// that is no image or that must be kept, and removed again when the export fails
-// or is interrupted: loading a stranger's scene writes nothing.
+// that is no image or that must be kept, and taken back when the export fails or
+// is interrupted (a replaced image returns): loading a stranger's scene writes
+// nothing, and only a successful export leaves its images.
 
 #include <functional>
 #include <string>
@@ -20,10 +21,19 @@ class PendingImages {
   // Whether `path` may take an image: free, or an image that is none of the kept.
   bool mayWrite(const std::string& path) const;
 
-  // Writes every image not written yet, each complete or not at all.
+  PendingImages() = default;
+  PendingImages(const PendingImages&) = delete;
+  PendingImages& operator=(const PendingImages&) = delete;
+  // What was not committed is taken back.
+  ~PendingImages() { rollBack(); }
+
+  // Writes every image not written yet, each complete or not at all; an image it
+  // replaces is kept aside under a hidden name until commit() or rollBack().
   void extract(const Warn& warn);
-  // Removes the images extract created (replaced images stay replaced).
-  void removeCreated();
+  // The export succeeded: the written images stay, the replaced ones go.
+  void commit();
+  // Removes the images extract created and puts the replaced ones back.
+  void rollBack();
 
   size_t size() const { return images_.size(); }
 
@@ -33,6 +43,7 @@ class PendingImages {
     std::vector<char> bytes;
     bool done = false;
     bool created = false;
+    std::string replaced;  // the hidden name of the image this one replaced
   };
   std::vector<Image> images_;
   std::vector<std::string> keep_;

@@ -120,8 +120,12 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   const int result = exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt);
   const bool exported = result != 0 && !ei.usageFailed() && !host.interrupted();
   progress.finish(exported);
-  // A failed or interrupted export leaves no image it extracted.
-  if (!exported) loaded.scene->pendingImages().removeCreated();
+  // A failed or interrupted export leaves no image it extracted, and puts back
+  // those it replaced.
+  if (exported)
+    loaded.scene->pendingImages().commit();
+  else
+    loaded.scene->pendingImages().rollBack();
   if (ei.usageFailed()) return kExitUsage;
   if (result == 0) {
     if (ei.errorCount() == 0) err << "zorvel: cannot export to " << output.shown << '\n';

@@ -313,10 +313,31 @@ TEST_F(SceneLoaderTest, EmbeddedImagesWaitForTheExportAndNeverReplaceWhatIsNoIma
   EXPECT_TRUE(fs::exists(out / "o.flt_1.rgb"));
   EXPECT_FALSE(fs::exists(out / "o.flt.rgb"));
   // A failed export takes back what it created, and nothing else.
-  pending.removeCreated();
+  pending.rollBack();
   EXPECT_FALSE(fs::exists(out / "pixels.tga"));
   EXPECT_FALSE(fs::exists(out / "pixels_1.tga"));
   EXPECT_TRUE(fs::exists(out / "keep.tga"));
+
+  // An image it replaced comes back after a failure, and goes after a success.
+  for (const bool success : {false, true}) {
+    // A 1 x 1 TGA of the user's.
+    std::ofstream(out / "pixels.tga")
+        << std::string("\0\0\x02\0\0\0\0\0\0\0\0\0\x01\0\x01\0\x18\0rgb", 21);
+    const std::vector<std::string> before = {"keep.tga", "pixels.tga"};
+    PendingImages again;
+    EmbeddedImages replacing(scene, out, "scene", again, warnings);
+    EXPECT_EQ(replacing.fileFor(0), (out / "pixels.tga").string());
+    again.extract([&](const std::string& text) { said.push_back(text); });
+    EXPECT_EQ(fs::file_size(out / "pixels.tga"), 18u + 2 * 4) << "the scene's 2 x 1 image";
+    if (success) again.commit();
+    again.rollBack();
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(out)) left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, before);
+    EXPECT_EQ(fs::file_size(out / "pixels.tga"), success ? 18u + 2 * 4 : 21u);
+    EXPECT_TRUE(said.empty()) << said[0];
+  }
 
   // A folder that cannot be written to: a warning, and the map names the file.
   PendingImages nowherePending;
