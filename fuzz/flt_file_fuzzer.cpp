@@ -86,12 +86,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static_cast<void>(formatSummary(summary, path));
   });
 
-  for (bool vertices : {false, true}) {
-    withReader(size, [&](FltFileReader& reader) {
-      std::ostringstream out;
-      static_cast<void>(dumpFltRecords(reader, out, {vertices}));
-    });
-  }
+  // One text dump a run, the listing of vertices or not by the size, which halves the
+  // cost of the dumps; the JSON lists every vertex anyway.
+  withReader(size, [&](FltFileReader& reader) {
+    std::ostringstream out;
+    static_cast<void>(dumpFltRecords(reader, out, {size % 2 == 1}));
+  });
   withReader(size, [](FltFileReader& reader) {
     std::ostringstream out;
     static_cast<void>(dumpFltJson(reader, out));
