@@ -3,6 +3,7 @@
 // readers, and the comment that remains once the property lines are taken out. The
 // filled records are written back so that a stored length or count that does not fit
 // shows too.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -86,7 +87,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t nul = input.find('\0');
   MemoryNode node("fuzz", nullptr);
   node.setUserText(std::string(input.substr(0, nul)));
-  if (nul != std::string_view::npos) node.setDefaultText(std::string(input.substr(nul + 1)));
+  // Each further line "key=value" is one default.
+  for (size_t at = nul; at != std::string_view::npos && at < input.size();) {
+    const size_t end = std::min(input.find('\n', at + 1), input.size());
+    const std::string_view line = input.substr(at + 1, end - at - 1);
+    const size_t eq = line.find('=');
+    if (eq != std::string_view::npos)
+      node.setDefault(std::string(line.substr(0, eq)), std::string(line.substr(eq + 1)));
+    at = end;
+  }
 
   for (size_t s = 0; s < kAttrTableSetCount; ++s) {
     const AttrTableSet& set = kAttrTableSets[s];
