@@ -78,6 +78,16 @@ std::string unknownOption(const CLI::App& app, int argc, const char* const* argv
 
 // INPUT OUTPUT, or inputs with -o: each input gets DIR/<stem>.flt.
 bool settleFiles(CommandLine& a, const std::vector<std::string>& files, std::ostream& err) {
+  if (a.check) {
+    if (files.size() != 1 || !a.outputDir.empty()) {
+      err << "zorvel: --check takes one INPUT and no OUTPUT\nRun 'zorvel --help' for the "
+             "options.\n";
+      return false;
+    }
+    a.input = files[0];
+    a.inputs = files;
+    return true;
+  }
   if (a.outputDir.empty()) {
     if (files.size() != 2) {
       err << "zorvel: " << (files.size() < 2 ? "OUTPUT is missing" : "too many files")
@@ -174,6 +184,16 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                "no look from the scene's materials (colour, lighting, sidedness): only the "
                "nodes' own properties");
   app.add_flag("--quiet", a.quiet, "no progress bar and no summary line");
+  app.add_flag("--check", a.check,
+               "only check INPUT's properties and the export: no dialog, nothing written; exit "
+               "1 after any warning");
+  app.add_flag("--strict", a.strict, "any warning fails the export and writes nothing");
+  std::string listKind;
+  app.add_option("--list-properties", listKind,
+                 "print every property key (of one record kind: --list-properties=LOD) and exit")
+      ->expected(0, 1);
+  app.add_flag("--list-properties-markdown", a.listMarkdown,
+               "print the property reference as docs/properties.md holds it and exit");
   app.add_flag("-v,--verbose", a.verbose, "also the load and export timings");
   app.add_option("--load-timeout", a.loadTimeout,
                  "seconds the reader may take before the file counts as unreadable (0: no limit)")
@@ -202,6 +222,21 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
     if (arg == "--formats") {
       out << joinedWords(inputExtensions()) << '\n';
       parsed.exitStatus = 0;
+      return parsed;
+    }
+    // Listing needs no files: the command answers it from the plug-in alone.
+    if (arg == "--list-properties-markdown") {
+      a.listMarkdown = true;
+      return parsed;
+    }
+    if (arg.rfind("--list-properties", 0) == 0) {
+      const size_t eq = arg.find('=');
+      if (eq != std::string::npos)
+        a.listProperties = arg.substr(eq + 1);
+      else if (arg == "--list-properties")
+        a.listProperties = i + 1 < argc && argv[i + 1][0] != '-' ? argv[i + 1] : "";
+      else
+        continue;
       return parsed;
     }
   }

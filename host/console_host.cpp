@@ -156,7 +156,7 @@ void ConsoleHost::progressStart(const char* title, bool, ProgressWork, void*) {
   catchInterrupt();
   // The export has started (the dialog accepted it): the scene's own images may
   // now be written, before the first texture is read.
-  scene_.pendingImages().extract(warn_ ? warn_ : [](const std::string&) {});
+  if (extractImages_) scene_.pendingImages().extract(warn_ ? warn_ : [](const std::string&) {});
   progress_.start(title ? title : "");
 }
 

@@ -11,6 +11,7 @@
 #include "convert/material_converter.h"
 #include "convert/mesh_converter.h"
 #include "convert/node_traversal.h"
+#include "convert/property_check.h"
 #include "convert/texture_source.h"
 #include "flt/output_file.h"
 #include "options/export_options.h"
@@ -77,6 +78,7 @@ class OpenZorvel : public SceneExporter {
   MeshConverter meshes_;
   LightPointConverter lights_;
   NodeTraversal traversal_;
+  PropertyCheck checks_;
   TimeValue time_ = 0;
   ExportOptions options_;
   OptionsDialog dialog_;

@@ -79,26 +79,40 @@ void writeScene(const std::string& path, const std::vector<Node>& nodes) {
   "max":[1,1,0]}]})");
 }
 
-// One scene of each kind of finding, and the digest of the file the exporter wrote
-// for it before the checks came.
+// One scene of each kind of finding, the digest of the file the exporter wrote
+// for it before the checks came, and a piece of each warning it gives.
 struct FindingScene {
   const char* name;
   std::vector<Node> nodes;
   const char* digest;
+  std::vector<std::string> warnings = {};
+  const char* count = "";
 };
 
 std::vector<FindingScene> findingScenes() {
   return {
       {"unknown",
        {{"a", R"("FltLodMx":5,"FltTerain":"Yes","fltterrain":"Yes","FltQwertyUiop":1)"}},
-       "c35cc3353a8b602e"},
+       "c35cc3353a8b602e",
+       {R"(node "a": unknown property FltLodMx; did you mean FltLodMax?)",
+        R"(node "a": unknown property FltTerain; did you mean FltTerrain?)",
+        R"(node "a": unknown property fltterrain; did you mean FltTerrain?)",
+        R"(node "a": unknown property FltQwertyUiop)"},
+       "4 property warnings on 1 node"},
       {"no_effect",
        {{"obj", R"("FltObjNoDay":"Yes")"},
         {"lod", R"("FltType":"LOD","FltTerrain":"Yes")", {2}},
         {"near", ""},
         {"plain", R"("FltGrpLayer":2,"FltUnits":"Feet")", {4}, false},
         {"leaf", R"("FltComment":"hello")"}},
-       "a1ccf8ed1d46e015"},
+       "a1ccf8ed1d46e015",
+       {R"(node "obj": FltObjNoDay has no effect: object records take no properties)",
+        R"(node "lod": FltTerrain has no effect: the node becomes a level of detail)",
+        R"(node "plain": FltGrpLayer has no effect: without FltType)",
+        R"(node "plain": FltUnits has no effect: header properties are read from the node )"
+        R"(named FLT_HEADER only)",
+        R"(node "leaf": FltComment has no effect)"},
+       "5 property warnings on 4 nodes"},
       {"values",
        {{"v", R"("FltSuperFace":"Yes","FltUseMaterial":"maybe","FltTerrain":"Maybe",)"
               R"("FltLightMode":"Face_Color_Flatt","FltFaceColor":"red")"},
@@ -109,7 +123,18 @@ std::vector<FindingScene> findingScenes() {
         {"one", ""},
         {"lodv", R"("FltType":"LOD","FltLodMax":"ten")", {4}},
         {"two", ""}},
-       "a1a35b1974e15c15"},
+       "a1a35b1974e15c15",
+       {R"(node "v": FltSuperFace = Yes is not a whole number)",
+        R"(node "v": FltUseMaterial = maybe is not Yes or No)",
+        R"(node "v": FltTerrain = Maybe is not one of No, Yes)",
+        R"(node "v": FltLightMode = Face_Color_Flatt is not one of Face Color Flat, )"
+        R"(Vertex Color Flat, Face Color Smooth, Vertex Color Smooth (exactly so, _ for a )"
+        R"(space); did you mean Face Color Flat?)",
+        R"(node "v": FltFaceColor = red is not hex digits)",
+        R"(node "sw": FltSwitchCurr = abc is not a whole number)",
+        R"(node "sw": FltSwitchMaskData = zz is not hex digits)",
+        R"(node "lodv": FltLodMax = ten is not a number)"},
+       "8 property warnings on 3 nodes"},
       {"types",
        {{"t", R"("FltType":"LODD")"},
         {"lp", R"("FltType":"Light_Point","FltLtPtIntensity":2)", {2, 3}, false},
@@ -117,10 +142,18 @@ std::vector<FindingScene> findingScenes() {
         {"lamp2", R"("FltType":"fltlightvtx")"},
         {"g", R"("FltType":"Group")", {5}, false},
         {"stray", R"("FltType":"FltLightVtx")"}},
-       "4c653d843f49b942"},
+       "4c653d843f49b942",
+       {R"(node "t": FltType = LODD names no node kind; did you mean LOD? Accepted)",
+        R"(node "lamp2": FltType = fltlightvtx: did you mean FltLightVtx?)",
+        R"(node "stray": FltType = FltLightVtx has no effect: the node's parent is no light )"
+        R"(point or light-string face)"},
+       "3 property warnings on 3 nodes"},
       {"swapped",
        {{"far", R"("FltType":"LOD","FltLodMin":10,"FltLodMax":500)", {1}}, {"m", ""}},
-       "220bb69e68f5e52e"},
+       "220bb69e68f5e52e",
+       {R"(node "far": the distances look swapped: FltLodMin holds the switch-in (far) )"
+        R"(distance, 10, and FltLodMax the switch-out (near) one, 500)"},
+       "1 property warning on 1 node"},
   };
 }
 
@@ -134,6 +167,95 @@ TEST(PropertyCheckTest, FindingScenesExportTheBytesTheyDidBefore) {
     ASSERT_EQ(r.status, 0) << scene.name << ": " << r.err;
     EXPECT_EQ(digest(readFile(output)), scene.digest) << scene.name << ":\n" << r.err;
   }
+}
+
+// The warning lines of an export's standard error, without their prefix.
+std::vector<std::string> warningLines(const std::string& err) {
+  std::vector<std::string> lines;
+  const std::string prefix = "zorvel: warning: ";
+  size_t pos = 0;
+  while (pos < err.size()) {
+    size_t end = err.find('\n', pos);
+    if (end == std::string::npos) end = err.size();
+    const std::string line = err.substr(pos, end - pos);
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+    pos = end + 1;
+  }
+  return lines;
+}
+
+// Every finding is one warning line, in the order of the scene, and the count
+// closes the summary line; --quiet drops the summary line but neither of them.
+TEST(PropertyCheckTest, EachFindingIsOneWarningAndTheExportCountsThem) {
+  ScopedWorkDir dir;
+  for (const FindingScene& scene : findingScenes()) {
+    const std::string input = std::string(scene.name) + ".gltf";
+    writeScene(input, scene.nodes);
+    const RunResult r = zorvel({"--dialog=batch", input, "out.flt"});
+    ASSERT_EQ(r.status, 0) << scene.name << ": " << r.err;
+    const std::vector<std::string> lines = warningLines(r.err);
+    ASSERT_EQ(lines.size(), scene.warnings.size()) << scene.name << ":\n" << r.err;
+    for (size_t i = 0; i < lines.size(); ++i)
+      EXPECT_EQ(lines[i].rfind(scene.warnings[i], 0), 0u) << scene.name << ": " << lines[i];
+    const std::string tail = ", " + std::to_string(lines.size()) + " warning" +
+                             (lines.size() == 1 ? "" : "s") + " (" + scene.count + ")\n";
+    EXPECT_NE(r.out.find(tail), std::string::npos) << scene.name << ": " << r.out;
+
+    const RunResult quiet = zorvel({"--dialog=batch", "--quiet", input, "out.flt"});
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(warningLines(quiet.err), lines) << scene.name;
+    EXPECT_NE(quiet.err.find(std::string("zorvel: ") + scene.count + "\n"), std::string::npos)
+        << quiet.err;
+  }
+}
+
+// A node named twice for one key and a mistake repeated on many nodes: once per
+// node and key, and the count says how many nodes.
+TEST(PropertyCheckTest, AFindingComesOncePerNodeAndKey) {
+  ScopedWorkDir dir;
+  std::vector<Node> nodes;
+  for (int i = 0; i < 3; ++i) nodes.push_back({"n" + std::to_string(i), R"("FltTerrain":"yes")"});
+  writeScene("s.gltf", nodes);
+  // A second line of the same key only the user text can hold.
+  std::string scene = readFile("s.gltf");
+  scene.replace(scene.find(R"("FltTerrain":"yes")"), 18,
+                R"("userText":"FltHidden = Yes\nFltHidden = No\n","FltTerrain":"yes")");
+  writeFile("s.gltf", scene);
+  const RunResult r = zorvel({"--dialog=batch", "--quiet", "s.gltf", "s.flt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = warningLines(r.err);
+  ASSERT_EQ(lines.size(), 4u) << r.err;
+  EXPECT_EQ(lines[0],
+            R"(node "n0": FltHidden is given more than once; only the first line is read)");
+  EXPECT_EQ(lines[1].rfind(R"(node "n0": FltTerrain = yes is not one of No, Yes)", 0), 0u);
+  EXPECT_NE(lines[1].find("did you mean Yes?"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines[2].rfind(R"(node "n1": FltTerrain = yes)", 0), 0u);
+  EXPECT_EQ(lines[3].rfind(R"(node "n2": FltTerrain = yes)", 0), 0u);
+  EXPECT_NE(r.err.find("zorvel: 4 property warnings on 3 nodes\n"), std::string::npos) << r.err;
+}
+
+// What a user who read the reference types: no warning at all, and no count.
+TEST(PropertyCheckTest, ACleanSceneGivesNoWarning) {
+  ScopedWorkDir dir;
+  writeScene(
+      "clean.gltf",
+      {{"far", R"("FltType":"LOD","FltLodMin":500,"FltLodMax":10)", {1}},
+       {"m", R"("FltTerrain":"Yes","FltFaceColor":"FF0000FF","FltLightMode":"Face_Color_Flat",)"
+             R"("FltSuperFace":0,"FltUseMaterial":"no","FltDrawType":1)"},
+       {"sw",
+        R"("FltType":"switch","FltSwitchCurr":0,"FltSwitchMaskWidth":1,)"
+        R"("FltSwitchMaskCount":1,"FltSwitchMaskData":"01000000")",
+        {3}},
+       {"one", ""},
+       {"lp", R"("FltType":"FLT_LIGHT_POINT","FltLtPtIntensity":2,"FltVectorZ":1)", {5}, false},
+       {"lamp", R"("FltType":"FltLightVtx")"},
+       {"FLT_HEADER", R"("FltUnits":"Feet","FltOriginLat":45)", {}, false},
+       {"grp", R"("FltType":"Group","FltGrpLayer":2)", {8}, false},
+       {"leaf", "", {}, true}});
+  const RunResult r = zorvel({"--dialog=batch", "clean.gltf", "clean.flt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find(", 0 warnings\n"), std::string::npos) << r.out;
 }
 
 }  // namespace
