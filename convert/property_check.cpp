@@ -420,9 +420,8 @@ void PropertyCheck::checkKey(const SceneNode& node, const Entry& entry, NodeWrit
       const char* nearest = nearestEntry(row->enumeration, spaced);
       report(node, key,
              given + " is not one of " + enumTexts(row->enumeration) +
-                 " (exactly so, _ for a space)" +
-                 (nearest ? std::string("; did you mean ") + nearest + "?" : "") +
-                 "; the record keeps its default");
+                 " (exactly so, _ for a space); the record keeps its default" +
+                 (nearest ? std::string("; did you mean ") + nearest + "?" : ""));
       break;
     }
     case AttrType::kMaskData:

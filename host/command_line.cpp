@@ -23,7 +23,8 @@ const char kDescription[] =
     "Exports a scene file (any format Assimp reads) as an OpenFlight database through the\n"
     "zorvel.dle plug-in.\n"
     "Exit status: 0 exported or the dialog was cancelled, 1 the export failed, 2 bad usage\n"
-    "or unreadable input, 130 cancelled with Ctrl-C.";
+    "or unreadable input, 130 cancelled with Ctrl-C. With --check: 0 no warning, 1 any\n"
+    "warning, 2 bad usage or unreadable input.";
 
 // A switch given as --NAME or --no-NAME; absent when neither was given.
 struct SwitchOption {

@@ -150,6 +150,14 @@ void ConsoleHost::releaseInterrupt() {
   catching_ = false;
 }
 
+void ConsoleHost::setExtractImages(bool on) {
+  extractImages_ = on;
+  const PendingImages& pending = scene_.pendingImages();
+  scene_.bitmapManager().setHeldImages(
+      on ? FileBitmapManager::HeldImages()
+         : [&pending](const std::string& path) { return pending.bytesOf(path); });
+}
+
 void ConsoleHost::progressStart(const char* title, bool, ProgressWork, void*) {
   progressStarted_ = true;
   updates_ = 0;

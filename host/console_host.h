@@ -87,7 +87,8 @@ class ConsoleHost : public HostInterface {
   // Hears what went wrong extracting the scene's embedded images.
   void setWarningSink(PendingImages::Warn warn) { warn_ = std::move(warn); }
   // Whether the scene's embedded images are written out once the export starts.
-  void setExtractImages(bool on) { extractImages_ = on; }
+  // Unwritten ones are read from memory.
+  void setExtractImages(bool on);
 
   // Whether the export got as far as its progress display (it does not after a
   // cancelled dialog or an output that cannot be opened).

@@ -26,6 +26,8 @@ class PendingImages {
   void removeCreated();
 
   size_t size() const { return images_.size(); }
+  // The bytes of the image to be written at `path`, or null.
+  const std::vector<char>* bytesOf(const std::string& path) const;
 
  private:
   struct Image {

@@ -161,7 +161,7 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   const int warnings = int(loaded.warnings.size()) + ei.warningCount();
   // The count goes into the summary line when there is one, else a line of its own.
   const std::string& counted = ei.propertySummaryText();
-  const bool summaryLine = exported && !args.quiet;
+  const bool summaryLine = !args.quiet && (exported || (args.check && result != 0));
   if (!counted.empty() && !summaryLine) err << "zorvel: " << counted << '\n';
   // A failed or interrupted export leaves no image it extracted.
   if (!exported) loaded.scene->pendingImages().removeCreated();

@@ -137,7 +137,8 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
     if (ei_) ei_->warning(text);
   });
   file_.setWarningSink(context_->warningSink());
-  textureSource_.setCopyTextures(options_.copyTextures);
+  // A check copies nothing: the scene's own images are held in memory only.
+  textureSource_.setCopyTextures(options_.copyTextures && !checkOnly);
   textureSource_.prepare(path, *context_);
   materials_.prepare(*context_);
   meshes_.setAutoObject(options_.autoObject);

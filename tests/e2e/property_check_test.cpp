@@ -4,6 +4,7 @@
 // files stay as the exporter wrote them before it checked anything.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -129,7 +130,7 @@ std::vector<FindingScene> findingScenes() {
         R"(node "v": FltTerrain = Maybe is not one of No, Yes)",
         R"(node "v": FltLightMode = Face_Color_Flatt is not one of Face Color Flat, )"
         R"(Vertex Color Flat, Face Color Smooth, Vertex Color Smooth (exactly so, _ for a )"
-        R"(space); did you mean Face Color Flat?)",
+        R"(space); the record keeps its default; did you mean Face Color Flat?)",
         R"(node "v": FltFaceColor = red is not hex digits)",
         R"(node "sw": FltSwitchCurr = abc is not a whole number)",
         R"(node "sw": FltSwitchMaskData = zz is not hex digits)",
@@ -256,6 +257,93 @@ TEST(PropertyCheckTest, ACleanSceneGivesNoWarning) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find(", 0 warnings\n"), std::string::npos) << r.out;
+}
+
+std::vector<std::string> listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(folder))
+    names.push_back(e.path().string() + " " +
+                    std::to_string(fs::is_regular_file(e.path()) ? fs::file_size(e.path()) : 0));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A scene holding an image of its own, which an export writes beside the output.
+void writeTexturedScene(const std::string& path, const std::string& extras) {
+  writeFile(path, R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],
+"nodes":[{"name":"a","mesh":0,"extras":{)" +
+                      extras + R"(}}],
+"meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"material":0}]}],
+"materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}}],
+"textures":[{"source":0}],
+"images":[{"name":"wood","uri":"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAMAAAACCAIAAAASFvFNAAAAEElEQVR4nGP4z8AAQQxwFgBB0gX7h/C5SAAAAABJRU5ErkJggg=="}],
+"buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAAAAAAAAAAAAAAIA/AAAAAAAAAAAAAIA/"}],
+"bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":24}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],
+  "max":[1,1,0]},{"bufferView":1,"componentType":5126,"count":3,"type":"VEC2"}]})");
+}
+
+// A check runs the whole export but keeps nothing: no output, no image, no copy,
+// not even in the temporary folder, and its exit status says whether it warned.
+TEST(PropertyCheckTest, CheckWritesNothingAndAnswersWithItsStatus) {
+  ScopedWorkDir dir;
+  fs::create_directory("scenes");
+  writeTexturedScene("scenes/bad.gltf", R"("FltLodMx":5)");
+  writeTexturedScene("scenes/good.gltf", R"("FltTerrain":"Yes")");
+  const std::vector<std::string> before = listing(".");
+  const auto checkFolders = [] {
+    size_t n = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(fs::temp_directory_path()))
+      n += e.path().filename().string().rfind("zorvel_check_", 0) == 0;
+    return n;
+  };
+  const size_t foldersBefore = checkFolders();
+
+  const RunResult bad = zorvel({"--check", "--copy-textures", "scenes/bad.gltf"});
+  EXPECT_EQ(bad.status, 1) << bad.err;
+  EXPECT_EQ(
+      warningLines(bad.err),
+      std::vector<std::string>{R"(node "a": unknown property FltLodMx; did you mean FltLodMax?)"});
+  EXPECT_EQ(bad.out, "zorvel: checked scenes/bad.gltf: 1 warning (1 property warning on 1 node)\n");
+
+  const RunResult good = zorvel({"--check", "scenes/good.gltf"});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.err, "");
+  EXPECT_EQ(good.out, "zorvel: checked scenes/good.gltf: 0 warnings\n");
+
+  EXPECT_EQ(listing("."), before);
+  EXPECT_EQ(checkFolders(), foldersBefore);
+
+  EXPECT_EQ(zorvel({"--check", "scenes/none.gltf"}).status, 2);
+  EXPECT_EQ(zorvel({"--check", "scenes/good.gltf", "out.flt"}).status, 2);
+  writeFile("scenes/broken.gltf", "{\"asset\":");
+  EXPECT_EQ(zorvel({"--check", "scenes/broken.gltf"}).status, 2);
+}
+
+// --strict fails an export that warned, and what was at the output stays as it was;
+// without a warning it writes as ever.
+TEST(PropertyCheckTest, StrictRefusesAnExportThatWarned) {
+  ScopedWorkDir dir;
+  fs::create_directory("out");
+  writeTexturedScene("bad.gltf", R"("FltLodMx":5)");
+  writeTexturedScene("good.gltf", R"("FltTerrain":"Yes")");
+  writeFile("out/bad.flt", "a good old export");
+  const std::vector<std::string> before = listing("out");
+
+  const RunResult refused =
+      zorvel({"--dialog=batch", "--strict", "--copy-textures", "bad.gltf", "out/bad.flt"});
+  EXPECT_EQ(refused.status, 1) << refused.err;
+  EXPECT_NE(refused.err.find("zorvel: --strict: 1 warning, so nothing was written; out/bad.flt "
+                             "left as it was\n"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(listing("out"), before);
+  EXPECT_EQ(readFile("out/bad.flt"), "a good old export");
+
+  const RunResult written = zorvel({"--dialog=batch", "--strict", "good.gltf", "out/good.flt"});
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(run({kBin + "/fltdump", "--check", "out/good.flt"}).status, 0);
 }
 
 }  // namespace
