@@ -51,6 +51,7 @@ class OpenZorvel : public SceneExporter {
   unsigned version() override;
   void showAbout(void* window) override;
   int supportsOptions(int extension, unsigned options) override;
+  bool propertyReference(const std::string& kind, bool markdown, std::string& text) override;
 
   // Until a dialog is installed, exports run as with prompts suppressed.
   void setOptionsDialog(OptionsDialog dialog) { dialog_ = std::move(dialog); }

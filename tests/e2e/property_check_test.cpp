@@ -346,4 +346,24 @@ TEST(PropertyCheckTest, StrictRefusesAnExportThatWarned) {
   EXPECT_EQ(run({kBin + "/fltdump", "--check", "out/good.flt"}).status, 0);
 }
 
+// The reference comes from the plug-in, without any file named.
+TEST(PropertyCheckTest, TheCommandListsTheReference) {
+  const RunResult markdown = zorvel({"--list-properties-markdown"});
+  EXPECT_EQ(markdown.status, 0) << markdown.err;
+  EXPECT_TRUE(markdown.out == readFile(std::string(ZORVEL_SOURCE_DIR) + "/docs/properties.md"));
+
+  const RunResult all = zorvel({"--list-properties"});
+  EXPECT_EQ(all.status, 0) << all.err;
+  const RunResult lod = zorvel({"--list-properties=Lod"});
+  EXPECT_EQ(lod.status, 0) << lod.err;
+  EXPECT_EQ(lod.out.rfind("Level of Detail (FltType = LOD)\n", 0), 0u) << lod.out;
+  EXPECT_NE(all.out.find(lod.out), std::string::npos);
+  EXPECT_EQ(zorvel({"--list-properties", "lod"}).out, lod.out);
+
+  const RunResult bad = zorvel({"--list-properties=LODD"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_NE(bad.err.find("zorvel: LODD names no record kind with properties"), std::string::npos);
+}
+
 }  // namespace
