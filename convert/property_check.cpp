@@ -85,6 +85,37 @@ std::string kindWords(std::string_view key) {
   return "such";
 }
 
+// The kinds FltType names that the walk has a record for.
+struct KindName {
+  const char* name;
+  int opcode;
+};
+constexpr KindName kNodeKinds[] = {
+    {"Group", FltGroup::kOpcode},
+    {"Object", FltObject::kOpcode},
+    {"Face", FltFace::kOpcode},
+    {"LOD", FltLod::kOpcode},
+    {"Switch", FltSwitch::kOpcode},
+    {"DOF", FltDof::kOpcode},
+    {"BSP", FltBsp::kOpcode},
+    {"Clip_Region", FltClipRegion::kOpcode},
+    {"External_Ref", FltExternalRef::kOpcode},
+    {"Light_Point", FltLightPoint::kOpcode},
+};
+
+// Where a key of that kind does take effect.
+std::string whereTaken(std::string_view key) {
+  for (const VocabularyKey& k : propertyVocabulary()) {
+    if (key != k.key) continue;
+    const int opcode = k.set ? k.set->opcode : FltFace::kOpcode;
+    if (opcode == FltFace::kOpcode) return "face properties go on a node whose mesh becomes faces";
+    for (const KindName& kind : kNodeKinds)
+      if (kind.opcode == opcode) return kindWords(key) + " properties need FltType = " + kind.name;
+    return kindWords(key) + " properties go on the node named FLT_HEADER";
+  }
+  return "";
+}
+
 const char* describe(NodeWrite what, bool faces) {
   switch (what) {
     case NodeWrite::kNothing:
@@ -174,24 +205,6 @@ const char* nearestEntry(const AttrEnumEntry* entries, std::string_view text) {
   }
   return best;
 }
-
-// The kinds FltType names that the walk has a record for.
-struct KindName {
-  const char* name;
-  int opcode;
-};
-constexpr KindName kNodeKinds[] = {
-    {"Group", FltGroup::kOpcode},
-    {"Object", FltObject::kOpcode},
-    {"Face", FltFace::kOpcode},
-    {"LOD", FltLod::kOpcode},
-    {"Switch", FltSwitch::kOpcode},
-    {"DOF", FltDof::kOpcode},
-    {"BSP", FltBsp::kOpcode},
-    {"Clip_Region", FltClipRegion::kOpcode},
-    {"External_Ref", FltExternalRef::kOpcode},
-    {"Light_Point", FltLightPoint::kOpcode},
-};
 
 std::string kindList() {
   std::string list;
@@ -351,8 +364,7 @@ void PropertyCheck::checkKey(const SceneNode& node, const Entry& entry, NodeWrit
       noEffect("the node writes no faces (it has no mesh), so it takes no " + kindWords(key) +
                " properties");
     else
-      noEffect(std::string(describe(what, faces)) + ", which takes no " + kindWords(key) +
-               " properties");
+      noEffect(std::string(describe(what, faces)) + "; " + whereTaken(key));
     return;
   }
 
