@@ -256,8 +256,8 @@ std::string noteFor(const AttrTableSet& set, const AttrDescriptor& row) {
     return "zorvel answers 1 for a double-sided material when absent (see above); 8, 9 or 10 "
            "with children marked FltLightVtx make a light-string face";
   if (set.opcode == FltGroup::kOpcode)
-    return "read only with FltType = Group or Object: a node without FltType takes the "
-           "default path, whose group reads none";
+    return "read only with FltType = Group or Object; on a node without FltType (the default "
+           "path, a plain group) read by no record";
   return "";
 }
 
