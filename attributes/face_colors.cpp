@@ -4,6 +4,7 @@
 
 #include "attributes/apply_attributes.h"
 #include "attributes/hex_text.h"
+#include "attributes/outside_key.h"
 #include "flt/color_palette.h"
 #include "flt/face.h"
 #include "plugin/scene_node.h"
@@ -44,3 +45,12 @@ int readFaceColors(const SceneNode& node, FltFace& face, FltColorPalette& palett
   }
   return result;
 }
+
+const OutsideKey kFaceColorKeys[2] = {
+    {"FltFaceColor", "Face", OutsideKeyValue::kHexColor, "RRGGBBAA as hex digits (FF8000FF)",
+     "primary color and its palette index; clears the no-color flag",
+     "the node's wire colour, with no material of the face's own"},
+    {"FltAltColor", "Face", OutsideKeyValue::kHexColor, "RRGGBBAA as hex digits (FF8000FF)",
+     "alternate color and its palette index; clears the no-alternate-color flag",
+     "no alternate color"},
+};

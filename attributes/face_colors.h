@@ -8,3 +8,7 @@ class FltColorPalette;
 // texts: each sets its packed color and palette index and clears its no-color flag.
 // Components the text does not reach are 0. 1 when anything was found.
 [[nodiscard]] int readFaceColors(const SceneNode& node, FltFace& face, FltColorPalette& palette);
+
+struct OutsideKey;
+// FltFaceColor and FltAltColor.
+extern const OutsideKey kFaceColorKeys[2];

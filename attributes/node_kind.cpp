@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "attributes/outside_key.h"
 #include "flt/face.h"
 #include "flt/group.h"
 #include "flt/opcodes.h"
@@ -29,3 +30,12 @@ int readNodeKind(const SceneNode* node, bool fallback, int* opcode) {
   }
   return 0;
 }
+
+const OutsideKey kNodeKindKey = {
+    "FltType",
+    nullptr,
+    OutsideKeyValue::kNodeKind,
+    "a record kind: Group, Object, Face, LOD, Switch, DOF, BSP, Clip_Region, External_Ref, "
+    "Light_Point (any case, FLT_ optional); FltLightVtx, exactly so, on a light vertex",
+    "which record the node becomes",
+    "a face for geometry, a group for a group head, else a plain group around the children"};

@@ -9,3 +9,7 @@ class SceneNode;
 // FltVectorX, FltVectorY, FltVectorZ, each independently: an absent key leaves its
 // component as it was. 1 when any of them was found.
 [[nodiscard]] int readNodeVector(const SceneNode& node, double xyz[3]);
+
+struct OutsideKey;
+// FltVectorX, FltVectorY, FltVectorZ.
+extern const OutsideKey kVectorKeys[3];

@@ -6,9 +6,11 @@
 #include "attributes/apply_attributes.h"
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
+#include "attributes/outside_key.h"
 #include "attributes/vector_property.h"
 #include "convert/box_union.h"
 #include "convert/export_context.h"
+#include "convert/property_check.h"
 #include "flt/face.h"
 #include "flt/light_point.h"
 #include "flt/output_file.h"
@@ -43,6 +45,7 @@ int LightPointConverter::writeLightPoint(SceneNode* node) {
   if (!isOfKind(node, FltLightPoint::kOpcode)) return 0;
   if (!applyAttributes(node, &record)) return 0;
   if (node->childCount() < 1) return 0;
+  if (check_) check_->nodeWritten(*node, NodeWrite::kLightPoint);
   writeLights(node, record);
   return 1;
 }
@@ -54,6 +57,7 @@ int LightPointConverter::writeLightString(SceneNode* node) {
   if (!readFaceColors(*node, record, *colors_)) return 0;
   if (!isLightDrawType(record.drawType)) return 0;
   if (node->childCount() < 1) return 0;
+  if (check_) check_->nodeWritten(*node, NodeWrite::kLightString);
   writeLights(node, record);
   return 1;
 }
@@ -79,7 +83,11 @@ void LightPointConverter::writeLights(SceneNode* node, FltRecordBase& record) {
 void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
   if (!child) return;
   std::string type;
-  if (!child->userPropertyString("FltType", type) || type != kLightVertexType) return;
+  if (!child->userPropertyString("FltType", type) || type != kLightVertexType) {
+    if (check_) check_->lightChildLeftOut(*child);
+    return;
+  }
+  if (check_) check_->nodeWritten(*child, NodeWrite::kLightVertex);
   const Matrix3 toWorld = child->objectToWorld(time_);
   TriObjectHandle tri(child->evalWorldState(time_).obj, time_);
   if (!tri) return;
@@ -98,3 +106,11 @@ void LightPointConverter::addLightVertex(SceneNode* parent, SceneNode* child) {
   vertex.z = box.center(2);
   static_cast<void>(file_->addVertex(vertex));  // a full palette fails the file
 }
+
+const OutsideKey kLightVertexKey = {
+    LightPointConverter::kLightVertexType,
+    "Light Points",
+    OutsideKeyValue::kMarker,
+    "FltType = FltLightVtx, exactly so, on a child of a light point or light-string face",
+    "one vertex of the light string: the centre of the child's world box",
+    "the child is left out of the light string and never written"};

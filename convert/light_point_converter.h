@@ -9,6 +9,7 @@ class ExportContext;
 class FltColorPalette;
 class FltOutputFile;
 class FltRecordBase;
+class PropertyCheck;
 class SceneNode;
 
 class LightPointConverter {
@@ -17,6 +18,8 @@ class LightPointConverter {
   static constexpr const char* kLightVertexType = "FltLightVtx";
 
   void prepare(const ExportContext& context);
+  // Told of each light node and each child, for the property checks; may be null.
+  void setPropertyCheck(PropertyCheck* check) { check_ = check; }
 
   // A node of kind light point, with at least one light point property and at least
   // one child. 1 when it was taken (its records written), 0 when it does not qualify,
@@ -34,4 +37,9 @@ class LightPointConverter {
   FltOutputFile* file_ = nullptr;
   FltColorPalette* colors_ = nullptr;
   const ExportContext* context_ = nullptr;
+  PropertyCheck* check_ = nullptr;
 };
+
+struct OutsideKey;
+// The FltLightVtx marker.
+extern const OutsideKey kLightVertexKey;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "attributes/outside_key.h"
 #include "flt/output_file.h"
 #include "flt/text_record.h"
 #include "plugin/scene_node.h"
@@ -115,3 +116,11 @@ int writeNodeComment(const SceneNode& node, FltOutputFile& file) {
   FltComment comment(text.c_str());
   return file.write(comment);
 }
+
+const OutsideKey kImporterVersionKey = {
+    "FltImporterVersion",
+    nullptr,
+    OutsideKeyValue::kNoRecord,
+    "any text",
+    "nothing: importers leave it behind, and it stays out of the comment record",
+    "nothing"};

@@ -20,3 +20,7 @@ void stripFltKeys(std::string& text);
 // Writes the stripped user text as a comment record, even when nothing is left of it.
 // 1 when a record was written; 0 for an empty user text or a failed write.
 [[nodiscard]] int writeNodeComment(const SceneNode& node, FltOutputFile& file);
+
+struct OutsideKey;
+// FltImporterVersion: taken out of the comment, read by no record.
+extern const OutsideKey kImporterVersionKey;

@@ -9,6 +9,7 @@
 #include "convert/export_context.h"
 #include "convert/light_point_converter.h"
 #include "convert/node_comment.h"
+#include "convert/property_check.h"
 #include "flt/bsp.h"
 #include "flt/clip_region.h"
 #include "flt/dof.h"
@@ -222,7 +223,11 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
     case FltGroup::kOpcode:
     case FltObject::kOpcode: {
       result = 1;
-      if (node->childCount() == 0) return true;
+      if (node->childCount() == 0) {
+        written(node, NodeWrite::kNothing);
+        return true;
+      }
+      written(node, NodeWrite::kGroup);
       FltGroup record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
@@ -232,6 +237,7 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
     case FltFace::kOpcode:
       return beginFaceNode(node, before, frames, result);
     case FltDof::kOpcode: {
+      written(node, NodeWrite::kDof);
       FltDof record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
@@ -239,6 +245,7 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
       return false;
     }
     case FltBsp::kOpcode: {
+      written(node, NodeWrite::kBsp);
       FltBsp record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
@@ -246,6 +253,7 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
       return false;
     }
     case FltClipRegion::kOpcode: {
+      written(node, NodeWrite::kClipRegion);
       FltClipRegion record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       setIdFromName(record, node);
@@ -253,6 +261,7 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
       return false;
     }
     case FltExternalRef::kOpcode: {
+      written(node, NodeWrite::kExternalRef);
       FltExternalRef record;
       keepDefaultsWhenAbsent(applyAttributes(node, &record));
       relyOnStickyFailure(file_->write(record));
@@ -262,7 +271,11 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
     }
     case FltLod::kOpcode: {
       result = 1;
-      if (node->childCount() == 0) return true;
+      if (node->childCount() == 0) {
+        written(node, NodeWrite::kNothing);
+        return true;
+      }
+      written(node, NodeWrite::kLod);
       FltLod record;
       // Name and centre first, so that the node's properties can override both.
       setIdFromName(record, node);
@@ -276,6 +289,7 @@ bool NodeTraversal::beginTypedNode(SceneNode* node, int before, Frames& frames, 
       return false;
     }
     case FltSwitch::kOpcode: {
+      written(node, NodeWrite::kSwitch);
       FltSwitch record;
       keepDefaultsWhenAbsent(readSwitchMasks(*node, record));
       setIdFromName(record, node);
@@ -305,6 +319,7 @@ bool NodeTraversal::beginFaceNode(SceneNode* node, int before, Frames& frames, i
     result = stopped() ? 0 : 1;
     return true;
   }
+  written(node, NodeWrite::kFaces);
   int superFace = 0;
   node->userPropertyInt("FltSuperFace", superFace);
   const bool hasChildren = node->childCount() > 0;
@@ -345,12 +360,14 @@ bool NodeTraversal::beginDefaultNode(SceneNode* node, int before, Frames& frames
     writeComment(node);
     relyOnStickyFailure(file_->writePushLevel());
   }
+  bool faces = false;
   if (SceneObject* object = node->evalWorldState(time_).obj) {
     const SuperClassId super = object->superClassId();
-    // A node without faces has been reported; the count is not needed here.
-    if (super != kCameraClass && super != kLightClass && super != kHelperClass)
-      static_cast<void>(writeGeometry(node));
+    faces = super != kCameraClass && super != kLightClass && super != kHelperClass;
   }
+  written(node, NodeWrite::kPlain, faces);
+  // A node without faces has been reported; the count is not needed here.
+  if (faces) static_cast<void>(writeGeometry(node));
   // Children are visited even when the node's own geometry gave no face.
   if (node->childCount() == 0) {
     result = stopped() ? 0 : 1;
@@ -368,6 +385,10 @@ int NodeTraversal::writeGeometry(SceneNode* node) {
   if (faces == 0 && !stopped())
     context_->warn(nodeName(node) + " gave no faces; nothing was written for its geometry");
   return faces;
+}
+
+void NodeTraversal::written(SceneNode* node, NodeWrite what, bool faces) {
+  if (check_) check_->nodeWritten(*node, what, faces);
 }
 
 void NodeTraversal::writeComment(SceneNode* node) {

@@ -21,6 +21,8 @@ class FltRecordBase;
 class FltOutputFile;
 class HostInterface;
 class LightPointConverter;
+class PropertyCheck;
+enum class NodeWrite;
 class SceneNode;
 
 // The centre of the union of the object-space boxes of the node's object and of every
@@ -37,6 +39,8 @@ class NodeTraversal {
   void prepare(const ExportContext& context, HostInterface* host, LightPointConverter& lights,
                GeometryWriter geometry);
   void setAutoGroup(bool on) { autoGroup_ = on; }
+  // Told what each node became, for the property checks; may be null.
+  void setPropertyCheck(PropertyCheck* check) { check_ = check; }
 
   // Counts the scene for the progress (root included) and restarts nodes done at 0.
   void countScene(SceneNode* root);
@@ -86,12 +90,14 @@ class NodeTraversal {
   bool subtreeCenter(SceneNode* node, double center[3]);
   [[nodiscard]] int writeGeometry(SceneNode* node);
   void writeComment(SceneNode* node);
+  void written(SceneNode* node, NodeWrite what, bool faces = false);
   void reportProgress();
 
   FltOutputFile* file_ = nullptr;
   HostInterface* host_ = nullptr;
   TimeValue time_ = 0;
   LightPointConverter* lights_ = nullptr;
+  PropertyCheck* check_ = nullptr;
   GeometryWriter geometry_;
   const ExportContext* context_ = nullptr;
   bool autoGroup_ = true;

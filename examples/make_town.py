@@ -3,7 +3,8 @@
 images checker.png and gradient.png, beside this script.
 
 The scene is small on purpose (a few KB of geometry) but its node extras use the
-exporter's whole property vocabulary: a FLT_HEADER node, groups, a level of detail,
+exporter's property vocabulary, every key some written record takes (the object
+keys, which none takes, are left out; docs/properties.md lists them): a FLT_HEADER node, groups, a level of detail,
 a degree of freedom, a switch, a separating plane, a clip region, an external
 reference, light points and a light string, textured and colored faces, a face
 material, terrain/hidden/footprint flags, a super face, free comment text, and
@@ -388,7 +389,6 @@ def build():
             "FltGrpRelPriority = 3\n"
             "Written by examples/make_town.py.",
             "FltType": "Group",
-            "FltImporterVersion": "1.0",
             "FltGrpSpecial1": 11,
             "FltGrpSpecial2": 12,
             "FltGrpSignificance": 5,
@@ -442,19 +442,6 @@ def build():
         houses,
         house_mesh,
         translation=(0, 0, -10),
-        extras={
-            "FltObjRelPriority": 1,
-            "FltObjTransparency": 0,
-            "FltObjSignificance": 2,
-            "FltObjNoDay": "No",
-            "FltObjNoDusk": "No",
-            "FltObjNoNight": "No",
-            "FltObjIlluminate": "No",
-            "FltObjFlatShaded": "No",
-            "FltObjGroupShadow": "No",
-            "FltObjSpecial1": 0,
-            "FltObjSpecial2": 0,
-        },
     )
     g.node("Roof", house, roof_mesh)
 

@@ -88,20 +88,44 @@ std::optional<std::string> FileBitmapManager::findImage(const std::string& name)
   return std::nullopt;
 }
 
+bool FileBitmapManager::imageSize(const std::string& name, std::string& found, int& width,
+                                  int& height) const {
+  if (const std::optional<std::string> file = findImage(name)) {
+    found = *file;
+    return readImageSize(*file, width, height);
+  }
+  const std::vector<char>* bytes = held_ ? held_(name) : nullptr;
+  if (!bytes) return false;
+  found = name;
+  return readImageSize(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(), width,
+                       height);
+}
+
 Bitmap* FileBitmapManager::Load(BitmapInfo* info) {
   if (!info) return nullptr;
-  const std::optional<std::string> found = findImage(info->Name());
+  std::string found;
   int width = 0, height = 0;
-  if (!found || !readImageSize(*found, width, height)) return nullptr;
-  info->SetName(found->c_str());
+  if (!imageSize(info->Name(), found, width, height)) return nullptr;
+  info->SetName(found.c_str());
   return new ImageBitmap(width, height);
 }
 
 std::unique_ptr<ImageBitmap> FileBitmapManager::openBitmap(const std::string& name) const {
+  std::string found;
   int width = 0, height = 0;
-  const std::optional<std::string> found = findImage(name);
-  if (!found || !readImageSize(*found, width, height)) width = height = 0;
+  if (!imageSize(name, found, width, height)) width = height = 0;
   return std::make_unique<ImageBitmap>(width, height);
+}
+
+bool readImageSize(const unsigned char* bytes, size_t size, int& width, int& height) {
+  if (!bytes || size == 0 || size > size_t(INT32_MAX)) return false;
+  int w = 0, h = 0, channels = 0;
+  if (!stbi_info_from_memory(bytes, int(size), &w, &h, &channels) &&
+      !readSgiSize(bytes, size, w, h) && !readTextureContainerSize(bytes, size, w, h))
+    return false;
+  width = w;
+  height = h;
+  return true;
 }
 
 bool readsAsImage(const unsigned char* bytes, size_t size) {

@@ -23,7 +23,8 @@ const char kDescription[] =
     "Exports a scene file (any format Assimp reads) as an OpenFlight database through the\n"
     "zorvel.dle plug-in.\n"
     "Exit status: 0 exported or the dialog was cancelled, 1 the export failed, 2 bad usage\n"
-    "or unreadable input, 130 cancelled with Ctrl-C.";
+    "or unreadable input, 130 cancelled with Ctrl-C. With --check: 0 no warning, 1 any\n"
+    "warning, 2 bad usage or unreadable input.";
 
 // A switch given as --NAME or --no-NAME; absent when neither was given.
 struct SwitchOption {
@@ -78,6 +79,16 @@ std::string unknownOption(const CLI::App& app, int argc, const char* const* argv
 
 // INPUT OUTPUT, or inputs with -o: each input gets DIR/<stem>.flt.
 bool settleFiles(CommandLine& a, const std::vector<std::string>& files, std::ostream& err) {
+  if (a.check) {
+    if (files.size() != 1 || !a.outputDir.empty()) {
+      err << "zorvel: --check takes one INPUT and no OUTPUT\nRun 'zorvel --help' for the "
+             "options.\n";
+      return false;
+    }
+    a.input = files[0];
+    a.inputs = files;
+    return true;
+  }
   if (a.outputDir.empty()) {
     if (files.size() != 2) {
       err << "zorvel: " << (files.size() < 2 ? "OUTPUT is missing" : "too many files")
@@ -174,6 +185,16 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                "no look from the scene's materials (colour, lighting, sidedness): only the "
                "nodes' own properties");
   app.add_flag("--quiet", a.quiet, "no progress bar and no summary line");
+  app.add_flag("--check", a.check,
+               "only check INPUT's properties and the export: no dialog, nothing written; exit "
+               "1 after any warning");
+  app.add_flag("--strict", a.strict, "any warning fails the export and writes nothing");
+  std::string listKind;
+  app.add_option("--list-properties", listKind,
+                 "print every property key (of one record kind: --list-properties=LOD) and exit")
+      ->expected(0, 1);
+  app.add_flag("--list-properties-markdown", a.listMarkdown,
+               "print the property reference as docs/properties.md holds it and exit");
   app.add_flag("-v,--verbose", a.verbose, "also the load and export timings");
   app.add_option("--load-timeout", a.loadTimeout,
                  "seconds the reader may take before the file counts as unreadable (0: no limit)")
@@ -202,6 +223,21 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
     if (arg == "--formats") {
       out << joinedWords(inputExtensions()) << '\n';
       parsed.exitStatus = 0;
+      return parsed;
+    }
+    // Listing needs no files: the command answers it from the plug-in alone.
+    if (arg == "--list-properties-markdown") {
+      a.listMarkdown = true;
+      return parsed;
+    }
+    if (arg.rfind("--list-properties", 0) == 0) {
+      const size_t eq = arg.find('=');
+      if (eq != std::string::npos)
+        a.listProperties = arg.substr(eq + 1);
+      else if (arg == "--list-properties")
+        a.listProperties = i + 1 < argc && argv[i + 1][0] != '-' ? argv[i + 1] : "";
+      else
+        continue;
       return parsed;
     }
   }

@@ -32,6 +32,13 @@ struct CommandLine {
   // No defaults from the scene's look: the nodes hold only what the file says.
   bool asAuthored = false;
   bool quiet = false;
+  // --check: run the export's checks on INPUT alone and write nothing.
+  bool check = false;
+  // Any warning fails the export, and nothing is written.
+  bool strict = false;
+  // --list-properties[=KIND] (empty KIND: every kind), --list-properties-markdown.
+  std::optional<std::string> listProperties;
+  bool listMarkdown = false;
 };
 
 struct ParsedCommandLine {

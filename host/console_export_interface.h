@@ -25,6 +25,16 @@ class ConsoleExportInterface : public ExportInterface {
   // A partial file passes every check and looks finished: it must not replace a
   // good one.
   bool keepsCancelledFile() const override { return false; }
+  bool checkOnly() const override { return checkOnly_; }
+  // Strict: a warning of any kind, the loader's included, refuses the file.
+  bool acceptsFile() const override { return !strict_ || warnings_ + earlierWarnings_ == 0; }
+  void propertySummary(const std::string& text) override { propertySummary_ = text; }
+
+  void setCheckOnly(bool on) { checkOnly_ = on; }
+  void setStrict(bool on) { strict_ = on; }
+  // Warnings given before the export began (by the loader).
+  void setEarlierWarnings(int count) { earlierWarnings_ = count; }
+  const std::string& propertySummaryText() const { return propertySummary_; }
 
   int errorCount() const { return errors_; }
   int warningCount() const { return warnings_; }
@@ -41,4 +51,8 @@ class ConsoleExportInterface : public ExportInterface {
   int errors_ = 0;
   int warnings_ = 0;
   bool usageFailed_ = false;
+  bool checkOnly_ = false;
+  bool strict_ = false;
+  int earlierWarnings_ = 0;
+  std::string propertySummary_;
 };

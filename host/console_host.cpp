@@ -150,13 +150,21 @@ void ConsoleHost::releaseInterrupt() {
   catching_ = false;
 }
 
+void ConsoleHost::setExtractImages(bool on) {
+  extractImages_ = on;
+  const PendingImages& pending = scene_.pendingImages();
+  scene_.bitmapManager().setHeldImages(
+      on ? FileBitmapManager::HeldImages()
+         : [&pending](const std::string& path) { return pending.bytesOf(path); });
+}
+
 void ConsoleHost::progressStart(const char* title, bool, ProgressWork, void*) {
   progressStarted_ = true;
   updates_ = 0;
   catchInterrupt();
   // The export has started (the dialog accepted it): the scene's own images may
   // now be written, before the first texture is read.
-  scene_.pendingImages().extract(warn_ ? warn_ : [](const std::string&) {});
+  if (extractImages_) scene_.pendingImages().extract(warn_ ? warn_ : [](const std::string&) {});
   progress_.start(title ? title : "");
 }
 

@@ -86,6 +86,9 @@ class ConsoleHost : public HostInterface {
 
   // Hears what went wrong extracting the scene's embedded images.
   void setWarningSink(PendingImages::Warn warn) { warn_ = std::move(warn); }
+  // Whether the scene's embedded images are written out once the export starts.
+  // Unwritten ones are read from memory.
+  void setExtractImages(bool on);
 
   // Whether the export got as far as its progress display (it does not after a
   // cancelled dialog or an output that cannot be opened).
@@ -103,6 +106,7 @@ class ConsoleHost : public HostInterface {
   MemoryScene& scene_;
   ProgressDisplay& progress_;
   PendingImages::Warn warn_;
+  bool extractImages_ = true;
   bool progressStarted_ = false;
   bool catching_ = false;
   int updates_ = 0;

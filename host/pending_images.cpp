@@ -16,6 +16,12 @@ void PendingImages::add(std::string path, std::vector<char> bytes) {
   images_.push_back({std::move(path), std::move(bytes)});
 }
 
+const std::vector<char>* PendingImages::bytesOf(const std::string& path) const {
+  for (const Image& image : images_)
+    if (image.path == path) return &image.bytes;
+  return nullptr;
+}
+
 bool PendingImages::mayWrite(const std::string& path) const {
   std::error_code ec;
   // The output may not exist yet, so names are compared as well as files.

@@ -36,6 +36,8 @@ class PendingImages {
   void rollBack();
 
   size_t size() const { return images_.size(); }
+  // The bytes of the image to be written at `path`, or null.
+  const std::vector<char>* bytesOf(const std::string& path) const;
 
  private:
   struct Image {
@@ -43,7 +45,7 @@ class PendingImages {
     std::vector<char> bytes;
     bool done = false;
     bool created = false;
-    std::string replaced;  // the hidden name of the image this one replaced
+    std::string replaced{};  // the hidden name of the image this one replaced
   };
   std::vector<Image> images_;
   std::vector<std::string> keep_;

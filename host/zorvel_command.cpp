@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -51,10 +52,42 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
 // With `supervise`, loading and export run in a child process that watches the
 // reader (host/load_supervisor.h); in-process callers with streams of their own
 // run them here.
+// A folder of its own for a check's output, which the plug-in drops anyway: the
+// input's folder stays as it was even if something were left.
+class CheckFolder {
+ public:
+  CheckFolder() {
+    std::string pattern = (fs::temp_directory_path() / "zorvel_check_XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~CheckFolder() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  CheckFolder(const CheckFolder&) = delete;
+  CheckFolder& operator=(const CheckFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 int exportScene(const CommandLine& args, bool supervise, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
-  // The cheap checks first, so that a wrong OUTPUT does not wait for a big scene.
-  const OutputPath output = resolveOutput(args.input, args.output);
+  std::unique_ptr<CheckFolder> checkFolder;
+  OutputPath output;
+  if (args.check) {
+    checkFolder = std::make_unique<CheckFolder>();
+    if (checkFolder->path().empty()) {
+      err << "zorvel: no temporary folder for the check\n";
+      return kExitUsage;
+    }
+    output.path = outputInFolder(checkFolder->path(), args.input);
+    output.shown = args.input;
+  } else {
+    // The cheap checks first, so that a wrong OUTPUT does not wait for a big scene.
+    output = resolveOutput(args.input, args.output);
+  }
   if (!output) {
     err << "zorvel: " << output.error << '\n';
     return kExitUsage;
@@ -113,13 +146,24 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
     err << "zorvel: loaded " << args.input << " in " << seconds(loadSeconds) << '\n';
 
   ConsoleHost host(*loaded.scene, progress);
+  // A check extracts no embedded image: it writes nothing anywhere.
+  host.setExtractImages(!args.check);
   ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
+  ei.setCheckOnly(args.check);
+  ei.setStrict(args.strict);
+  ei.setEarlierWarnings(int(loaded.warnings.size()));
 
   host.setWarningSink([&ei](const std::string& text) { ei.warning(text); });
-  const int result = exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt);
-  const bool exported = result != 0 && !ei.usageFailed() && !host.interrupted();
+  const int result =
+      exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt || args.check);
+  const bool exported = result != 0 && !ei.usageFailed() && !host.interrupted() && !args.check;
   progress.finish(exported);
+  const int warnings = int(loaded.warnings.size()) + ei.warningCount();
+  // The count goes into the summary line when there is one, else a line of its own.
+  const std::string& counted = ei.propertySummaryText();
+  const bool summaryLine = !args.quiet && (exported || (args.check && result != 0));
+  if (!counted.empty() && !summaryLine) err << "zorvel: " << counted << '\n';
   // A failed or interrupted export leaves no image it extracted, and puts back
   // those it replaced.
   if (exported)
@@ -127,9 +171,21 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   else
     loaded.scene->pendingImages().rollBack();
   if (ei.usageFailed()) return kExitUsage;
+  if (result == 0 && !host.interrupted() && args.strict && !ei.acceptsFile()) {
+    err << "zorvel: --strict: " << warnings << (warnings == 1 ? " warning" : " warnings")
+        << ", so nothing was written; " << output.shown << " left as it was\n";
+    return kExitFailed;
+  }
   if (result == 0) {
     if (ei.errorCount() == 0) err << "zorvel: cannot export to " << output.shown << '\n';
     return kExitFailed;
+  }
+  if (args.check && !host.interrupted()) {
+    if (!args.quiet)
+      out << "zorvel: checked " << args.input << ": " << warnings
+          << (warnings == 1 ? " warning" : " warnings")
+          << (counted.empty() ? "" : " (" + counted + ")") << '\n';
+    return warnings == 0 ? kExitExported : kExitFailed;
   }
   if (host.interrupted()) {
     err << "zorvel: interrupted after " << host.nodesFinished() << " of "
@@ -143,12 +199,33 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   }
   const double totalSeconds = secondsSince(started);
   if (args.verbose) err << "zorvel: exported in " << seconds(totalSeconds - loadSeconds) << '\n';
-  if (!args.quiet) {
-    const int warnings = int(loaded.warnings.size()) + ei.warningCount();
+  if (summaryLine)
     out << "zorvel: wrote " << output.shown << ": " << describe(summarizeWrittenFile(output.path))
         << ", " << seconds(totalSeconds) << ", " << warnings
-        << (warnings == 1 ? " warning" : " warnings") << '\n';
+        << (warnings == 1 ? " warning" : " warnings")
+        << (counted.empty() ? "" : " (" + counted + ")") << '\n';
+  return kExitExported;
+}
+
+// The plug-in's property reference, read from its tables: 0, or 2 for a kind
+// that has no properties.
+int listProperties(const CommandLine& args, std::ostream& out, std::ostream& err) {
+  PluginModule module;
+  if (!module.load(pluginDirectory() + "/" + kModuleFileName)) {
+    err << "zorvel: " << module.error() << '\n';
+    return kExitUsage;
   }
+  SceneExporter* exporter = module.findExporter("flt");
+  if (!exporter) {
+    err << "zorvel: " << module.error() << '\n';
+    return kExitUsage;
+  }
+  std::string text;
+  if (!exporter->propertyReference(args.listProperties.value_or(""), args.listMarkdown, text)) {
+    err << "zorvel: " << text << '\n';
+    return kExitUsage;
+  }
+  out << text;
   return kExitExported;
 }
 
@@ -157,6 +234,8 @@ int runZorvel(int argc, const char* const* argv, bool supervise, std::ostream& o
   ParsedCommandLine parsed = parseCommandLine(argc, argv, out, err);
   if (parsed.exitStatus >= 0) return parsed.exitStatus;
   try {
+    if (parsed.args.listProperties || parsed.args.listMarkdown)
+      return listProperties(parsed.args, out, err);
     if (parsed.args.inputs.size() > 1 && !parsed.args.oneOf)
       return exportEach(parsed.args, argc, argv, out, err);
     return exportScene(parsed.args, supervise, out, err);

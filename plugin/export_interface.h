@@ -41,4 +41,16 @@ class ExportInterface {
   // then, or drops it with every file written beside it, so that what was at the
   // output before stays as it was.
   virtual bool keepsCancelledFile() const { return true; }
+
+  // Only the checks: no options dialog, and the walk's output is dropped, so no
+  // file is made.
+  virtual bool checkOnly() const { return false; }
+  // Asked once the walk is over, before anything is kept: false drops the file and
+  // everything beside it, and the export fails without a message of its own (the
+  // host says why: it refuses exports that gave warnings).
+  virtual bool acceptsFile() const { return true; }
+  // The closing count of the property checks ("7 property warnings on 4 nodes"),
+  // given after the walk when there was a finding. A host with a summary line of
+  // its own folds it in; by default it is one more line among the warnings.
+  virtual void propertySummary(const std::string& text) { warning(text); }
 };

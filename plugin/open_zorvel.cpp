@@ -110,8 +110,9 @@ void OpenZorvel::readHeaderNode(SceneNode* root) {
 int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   SceneNode* root = host_->rootNode();
   readHeaderNode(root);
+  const bool checkOnly = ei_ && ei_->checkOnly();
 
-  if (!suppressPrompts && dialog_ && ei_) {
+  if (!suppressPrompts && !checkOnly && dialog_ && ei_) {
     int answer = dialog_(*this, *ei_);
     if (answer == 0) return 1;  // cancelled: nothing written, not a failure
     if (answer != 1) return 0;  // the dialog's view has said why
@@ -136,18 +137,24 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
     if (ei_) ei_->warning(text);
   });
   file_.setWarningSink(context_->warningSink());
-  textureSource_.setCopyTextures(options_.copyTextures);
+  // A check copies nothing: the scene's own images are held in memory only.
+  textureSource_.setCopyTextures(options_.copyTextures && !checkOnly);
   textureSource_.prepare(path, *context_);
   materials_.prepare(*context_);
   meshes_.setAutoObject(options_.autoObject);
   meshes_.prepare(*context_, materials_, textureSource_);
   lights_.prepare(*context_);
+  checks_.prepare(*context_);
+  checks_.setHeaderNode(findHeaderNode(root, opcodeName(FltHeader::kOpcode)));
+  lights_.setPropertyCheck(&checks_);
+  traversal_.setPropertyCheck(&checks_);
   traversal_.prepare(*context_, host_, lights_,
                      [this](SceneNode* node) { return meshes_.convertNode(node); });
   traversal_.setAutoGroup(options_.autoGroup);
 
   // The walk's result is its cancel or the file's failure, both asked below.
   static_cast<void>(traversal_.visitChildren(root));
+  if (ei_ && checks_.warningCount() > 0) ei_->propertySummary(checks_.summary());
 
   if (traversal_.cancelled() && ei_ && !ei_->keepsCancelledFile()) {
     file_.discard();
@@ -158,6 +165,18 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
                    std::to_string(traversal_.nodesDone()) + " of " +
                    std::to_string(traversal_.nodeTotal() - 1) +
                    " nodes; the file holds the nodes written until then");
+  if (checkOnly) {
+    // A record the file refused would fail the export: the check says so too.
+    const bool failed = file_.failed();
+    const std::string why = file_.error();
+    file_.discard();
+    if (failed && ei_) ei_->error(why);
+    return failed ? 0 : 1;
+  }
+  if (ei_ && !ei_->acceptsFile()) {
+    file_.discard();
+    return 0;
+  }
   // A failed write or a refused record fails the whole export: close leaves nothing.
   if (!file_.close()) {
     if (ei_) ei_->error(file_.error());

@@ -11,6 +11,7 @@
 #include "convert/material_converter.h"
 #include "convert/mesh_converter.h"
 #include "convert/node_traversal.h"
+#include "convert/property_check.h"
 #include "convert/texture_source.h"
 #include "flt/output_file.h"
 #include "options/export_options.h"
@@ -50,6 +51,7 @@ class OpenZorvel : public SceneExporter {
   unsigned version() override;
   void showAbout(void* window) override;
   int supportsOptions(int extension, unsigned options) override;
+  bool propertyReference(const std::string& kind, bool markdown, std::string& text) override;
 
   // Until a dialog is installed, exports run as with prompts suppressed.
   void setOptionsDialog(OptionsDialog dialog) { dialog_ = std::move(dialog); }
@@ -77,6 +79,7 @@ class OpenZorvel : public SceneExporter {
   MeshConverter meshes_;
   LightPointConverter lights_;
   NodeTraversal traversal_;
+  PropertyCheck checks_;
   TimeValue time_ = 0;
   ExportOptions options_;
   OptionsDialog dialog_;

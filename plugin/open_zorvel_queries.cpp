@@ -1,4 +1,5 @@
-// The exporter's answers to the host's export file dialog.
+// The exporter's answers to the host's export file dialog, and its property reference.
+#include "convert/property_reference.h"
 #include "plugin/open_zorvel.h"
 #include "plugin/string_table.h"
 
@@ -42,4 +43,8 @@ void OpenZorvel::showAbout(void* /*window*/) {}
 
 int OpenZorvel::supportsOptions(int /*extension*/, unsigned /*options*/) {
   return 0;
+}
+
+bool OpenZorvel::propertyReference(const std::string& kind, bool markdown, std::string& text) {
+  return ::propertyReference(kind, markdown, text);
 }

@@ -5,6 +5,8 @@
 // Texts returned by the queries may live in a buffer that the next query reuses:
 // copy them before asking again.
 
+#include <string>
+
 class ExportInterface;
 class HostInterface;
 
@@ -28,4 +30,12 @@ class SceneExporter {
   [[nodiscard]] virtual int doExport(const char* path, ExportInterface* ei, HostInterface* host,
                                      bool suppressPrompts, unsigned options = 0) = 0;
   virtual int supportsOptions(int extension, unsigned options) = 0;
+  // The properties the export reads from nodes, of one record kind (any text
+  // FltType takes) or of all (an empty kind), as text or as Markdown. False, with
+  // `text` saying why, when the kind has no properties.
+  virtual bool propertyReference(const std::string& /*kind*/, bool /*markdown*/,
+                                 std::string& text) {
+    text = "this exporter has no property reference";
+    return false;
+  }
 };

@@ -237,8 +237,8 @@ TEST(MemorySceneBitmaps, SizeFromTheHeaderAndZeroForMissingImages) {
   EXPECT_STREQ(missing.Name(), "gone.png");
 
   // Names that differ from the file only in case, as Windows scenes hold them.
-  for (const std::string name : {(dir / "RED.PNG").string(), std::string("C:\\maps\\Red.Png"),
-                                 std::string("textures/TILE.rgb")}) {
+  for (const std::string& name : {(dir / "RED.PNG").string(), std::string("C:\\maps\\Red.Png"),
+                                  std::string("textures/TILE.rgb")}) {
     BitmapInfo cased(name.c_str());
     Bitmap* found = TheManager->Load(&cased);
     ASSERT_NE(found, nullptr) << name;
