@@ -103,6 +103,12 @@ AttributeFilePolicy TextureSource::placeImage(const std::string& source, const s
     return inFolder(target, paths_.outputDirectory()) ? AttributeFilePolicy::kKeepOthers
                                                       : AttributeFilePolicy::kNone;
   if (sameFile(source, target)) return AttributeFilePolicy::kKeepOthers;
+  for (const std::string& kept : kept_) {
+    if (!sameFile(kept, target)) continue;
+    context_->warn("kept " + target + ": the scene is read from it, so texture " + source +
+                   " was not copied over it");
+    return AttributeFilePolicy::kNone;
+  }
   std::error_code ec;
   if (std::filesystem::exists(target, ec) && !readsAsImage(target)) {
     context_->warn("kept " + target + ": it is no image, so texture " + source +

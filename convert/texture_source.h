@@ -4,6 +4,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "flt/texture.h"
 #include "textures/texture_path.h"
@@ -16,6 +17,8 @@ class TextureSource {
  public:
   void setCopyTextures(bool on) { paths_.setCopyTextures(on); }
   bool copyTextures() const { return paths_.copyTextures(); }
+  // Files no copy may replace (the scene's own).
+  void setKeptFiles(std::vector<std::string> files) { kept_ = std::move(files); }
 
   // Starts an export to `outputPath` from the process's working directory.
   void prepare(const std::string& outputPath, const ExportContext& context);
@@ -41,4 +44,5 @@ class TextureSource {
   // copied to one place names of their own.
   std::unordered_map<std::string, std::string> builtFrom_;
   const ExportContext* context_ = nullptr;
+  std::vector<std::string> kept_;
 };

@@ -25,6 +25,8 @@ class ConsoleExportInterface : public ExportInterface {
   // A partial file passes every check and looks finished: it must not replace a
   // good one.
   bool keepsCancelledFile() const override { return false; }
+  void setKeptFiles(std::vector<std::string> files) { kept_ = std::move(files); }
+  std::vector<std::string> keptFiles() const override { return kept_; }
   bool checkOnly() const override { return checkOnly_; }
   // Strict: a warning of any kind, the loader's included, refuses the file.
   bool acceptsFile() const override { return !strict_ || warnings_ + earlierWarnings_ == 0; }
@@ -44,6 +46,7 @@ class ConsoleExportInterface : public ExportInterface {
  private:
   void print(const char* prefix, const std::string& text);
 
+  std::vector<std::string> kept_;
   DialogView view_;
   DialogFieldValues values_;
   std::ostream& err_;

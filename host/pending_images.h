@@ -17,6 +17,7 @@ class PendingImages {
   // never replace (the scene file, the output).
   void add(std::string path, std::vector<char> bytes);
   void keep(std::string path) { keep_.push_back(std::move(path)); }
+  const std::vector<std::string>& kept() const { return keep_; }
 
   // Whether `path` may take an image: free, or an image that is none of the kept.
   bool mayWrite(const std::string& path) const;

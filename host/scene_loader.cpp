@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "host/assimp_scene_check.h"
+#include "host/reader_files.h"
 #include "host/scene_builder.h"
 
 namespace fs = std::filesystem;
@@ -111,6 +112,8 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
 
   try {
     Assimp::Importer importer;
+    auto* files = new RecordingIOSystem;  // the importer owns it
+    importer.SetIOHandler(files);
     importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
     if (options.progress) importer.SetProgressHandler(new ReaderProgress(options.progress));
     // Read first, check, then post-process: the steps crash on damaged data.
@@ -138,7 +141,8 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
         options.outputDirectory.empty() ? fs::path(".") : fs::path(options.outputDirectory);
     settings.sceneStem = fs::path(path).stem().string();
     settings.sourceLook = options.sourceLook;
-    settings.keepFiles = {path};
+    settings.keepFiles = files->opened();
+    settings.keepFiles.push_back(path);
     if (!options.outputFile.empty()) settings.keepFiles.push_back(options.outputFile);
 
     SceneLoadResult result;

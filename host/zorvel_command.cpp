@@ -150,6 +150,7 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   host.setExtractImages(!args.check);
   ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
+  ei.setKeptFiles(loaded.scene->pendingImages().kept());
   ei.setCheckOnly(args.check);
   ei.setStrict(args.strict);
   ei.setEarlierWarnings(int(loaded.warnings.size()));

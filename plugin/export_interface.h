@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class DialogView { kWindow, kTerminal, kBatch };
 
@@ -41,6 +42,8 @@ class ExportInterface {
   // then, or drops it with every file written beside it, so that what was at the
   // output before stays as it was.
   virtual bool keepsCancelledFile() const { return true; }
+  // Files no texture copy may replace: the scene's own, which its reader opened.
+  virtual std::vector<std::string> keptFiles() const { return {}; }
 
   // Only the checks: no options dialog, and the walk's output is dropped, so no
   // file is made.

@@ -139,6 +139,7 @@ int OpenZorvel::runExport(const std::string& path, bool suppressPrompts) {
   file_.setWarningSink(context_->warningSink());
   // A check copies nothing: the scene's own images are held in memory only.
   textureSource_.setCopyTextures(options_.copyTextures && !checkOnly);
+  textureSource_.setKeptFiles(ei_ ? ei_->keptFiles() : std::vector<std::string>());
   textureSource_.prepare(path, *context_);
   materials_.prepare(*context_);
   meshes_.setAutoObject(options_.autoObject);

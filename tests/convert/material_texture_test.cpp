@@ -181,10 +181,16 @@ TEST(TextureSource, NamesFromTheSceneWriteNothingOutsideTheOutputFolder) {
     writeImage("victim/wood.ppm", 4, 4);
     writeImage(out + "/here.ppm", 2, 2);
     std::ofstream(out + "/here.ppm.attr") << "a file of the user's";
+    // An image the scene's reader read (here as a part of the scene) is the scene's own.
+    writeImage("victim/part.ppm", 4, 4);
+    writeImage(out + "/part.ppm", 2, 2);
+    ex.textures.setKeptFiles({out + "/part.ppm"});
     for (const char* name : {"victim/secret.txt", "../victim/scene.bin", "victim/wood.ppm",
-                             "out/here.ppm", "victim/gone.ppm"})
+                             "out/here.ppm", "victim/gone.ppm", "victim/part.ppm"})
       ex.textures.textureIndexOf(&ex.scene.addBitmapTexture(name));
     ex.finish();
+    EXPECT_EQ(readFile(out + "/part.ppm"), "P6 2 2 255\n") << "the reader's file stays";
+    EXPECT_FALSE(fs::exists(out + "/part.ppm.attr"));
     // Nothing beside the source images, copied or not.
     for (const char* name : {"victim/secret.txt.attr", "victim/scene.bin.attr",
                              "victim/wood.ppm.attr", "victim/gone.ppm.attr"})

@@ -148,6 +148,11 @@ TEST_F(SceneLoaderTest, MultiMaterialsAndNoMaterial) {
     EXPECT_STREQ(sub->name(), blueFace ? "blue" : "green");
   }
 
+  // The files the reader opened are the scene's own: nothing may replace them.
+  const std::vector<std::string>& kept = loaded_.scene->pendingImages().kept();
+  EXPECT_NE(std::find(kept.begin(), kept.end(), (dir_ / "two.mtl").string()), kept.end())
+      << ::testing::PrintToString(kept);
+
   // Without materials, Assimp's stand-in material is no material.
   SceneNode* t = loadNode("plain.obj", kTriangleObj + "o t\nf 1 2 3\n", "t");
   ASSERT_NE(meshOf(t), nullptr);
