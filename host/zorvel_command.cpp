@@ -15,6 +15,7 @@
 #include "host/load_supervisor.h"
 #include "host/output_path.h"
 #include "host/plugin_loader.h"
+#include "host/progress_window.h"
 #include "host/scene_loader.h"
 #include "host/written_file_summary.h"
 #include "plugin/module_entry.h"
@@ -111,13 +112,23 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   if (args.verbose)
     err << "zorvel: loaded " << args.input << " in " << seconds(loadSeconds) << '\n';
 
-  ConsoleHost host(*loaded.scene, progress);
-  ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
+  const DialogView view = chooseDialogView(args, console);
+  ConsoleExportInterface ei(view, args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
-
+  // Declared before the host, which uses it until the export ends.
+  ProgressWindow window;
+  ConsoleHost host(*loaded.scene, progress);
   host.setWarningSink([&ei](const std::string& text) { ei.warning(text); });
+  // The window that asked for the options shows their progress too.
+  if (view == DialogView::kWindow && console.hasDisplay && !args.noPrompt) {
+    if (window.load(pluginDirectory() + "/" + kProgressModuleFileName))
+      host.setProgressWindow(&window);
+    else
+      ei.warning(window.error() + "; progress shows on the terminal");
+  }
   const int result = exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt);
-  const bool exported = result != 0 && !ei.usageFailed() && !host.interrupted();
+  const bool exported =
+      result != 0 && !ei.usageFailed() && !host.interrupted() && !host.cancelled();
   progress.finish(exported);
   // A failed or interrupted export leaves no image it extracted.
   if (!exported) loaded.scene->pendingImages().removeCreated();
@@ -131,6 +142,11 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
         << loaded.scene->nodeCount() << " nodes; nothing written, " << output.shown
         << " left as it was\n";
     return kExitInterrupted;
+  }
+  if (host.cancelled()) {
+    err << "zorvel: cancelled after " << host.nodesFinished() << " of " << loaded.scene->nodeCount()
+        << " nodes; nothing written, " << output.shown << " left as it was\n";
+    return kExitExported;
   }
   if (!host.progressStarted()) {
     err << "zorvel: the options dialog was cancelled; nothing written\n";
