@@ -24,11 +24,13 @@ class XClient {
 
   // Whether top-level window `id` exists and is mapped, as the server knows it now.
   bool viewable(Window id) {
-    bool found = false;
-    forEachTopLevel([&](Window w) { found = found || w == id; });
-    XWindowAttributes attributes;
-    return found && XGetWindowAttributes(display_, id, &attributes) &&
-           attributes.map_state == IsViewable;
+    bool shown = false;
+    forEachTopLevel([&](Window w) {
+      XWindowAttributes attributes;
+      if (w == id && XGetWindowAttributes(display_, w, &attributes))
+        shown = attributes.map_state == IsViewable;
+    });
+    return shown;
   }
 
   // The viewable top-level window titled `title`, or 0.
@@ -36,7 +38,9 @@ class XClient {
     Window match = 0;
     forEachTopLevel([&](Window w) {
       char* name = nullptr;
-      if (!match && XFetchName(display_, w, &name) && name && title == name && viewable(w))
+      XWindowAttributes attributes;
+      if (!match && XFetchName(display_, w, &name) && name && title == name &&
+          XGetWindowAttributes(display_, w, &attributes) && attributes.map_state == IsViewable)
         match = w;
       if (name) XFree(name);
     });
@@ -105,14 +109,21 @@ class XClient {
   }
 
  private:
+  // A window may go between the list and the question about it: its BadWindow
+  // is no fault, and Xlib's default handler would end the process.
+  static int ignoreError(Display*, XErrorEvent*) { return 0; }
+
   template <class F>
   void forEachTopLevel(F each) {
+    const auto previous = XSetErrorHandler(ignoreError);
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count))
-      return;
-    for (unsigned i = 0; i < count; ++i) each(children[i]);
-    if (children) XFree(children);
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
+      for (unsigned i = 0; i < count; ++i) each(children[i]);
+      if (children) XFree(children);
+    }
+    XSync(display_, False);
+    XSetErrorHandler(previous);
   }
 
   Display* display_;
