@@ -160,26 +160,39 @@ void ConsoleHost::setExtractImages(bool on) {
 
 void ConsoleHost::progressStart(const char* title, bool, ProgressWork, void*) {
   progressStarted_ = true;
+  cancelled_ = false;
   updates_ = 0;
   catchInterrupt();
+  const PendingImages::Warn warn = warn_ ? warn_ : [](const std::string&) {};
   // The export has started (the dialog accepted it): the scene's own images may
   // now be written, before the first texture is read.
-  if (extractImages_) scene_.pendingImages().extract(warn_ ? warn_ : [](const std::string&) {});
-  progress_.start(title ? title : "");
+  if (extractImages_) scene_.pendingImages().extract(warn);
+  const std::string stage = title ? title : "";
+  if (window_ && !window_->isOpen() && !window_->open(stage)) {
+    warn("cannot show the progress window: no display; progress shows on the terminal");
+    window_ = nullptr;
+  }
+  if (!window_) progress_.start(stage);
 }
 
-void ConsoleHost::progressUpdate(int percent, bool, const char*) {
+void ConsoleHost::progressUpdate(int percent, bool, const char* title) {
   ++updates_;
-  progress_.update(percent);
+  if (window_)
+    window_->update(percent, title);
+  else
+    progress_.update(percent);
 }
 
 void ConsoleHost::progressEnd() {
+  if (window_) window_->close();
   progress_.end();
   releaseInterrupt();
 }
 
 bool ConsoleHost::getCancel() {
-  return interruptFlag != 0;
+  if (interruptFlag != 0) return true;
+  if (window_ && window_->cancelled()) cancelled_ = true;
+  return cancelled_;
 }
 
 bool ConsoleHost::interrupted() const {

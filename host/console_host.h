@@ -1,6 +1,7 @@
 #pragma once
 // The host of the zorvel command: the loaded scene, a progress bar on standard
-// error, Ctrl-C as the user's cancel, and the scene's bitmap manager.
+// error or in a window, Ctrl-C (or the window's Cancel) as the user's cancel, and
+// the scene's bitmap manager.
 
 #include <chrono>
 #include <condition_variable>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "host/memory_scene.h"
+#include "host/progress_window.h"
 #include "plugin/host_interface.h"
 
 // The progress bar on a terminal, redrawn in place to fit its width, and only
@@ -84,11 +86,15 @@ class ConsoleHost : public HostInterface {
   bool getCancel() override;
   BitmapManager* bitmapManager() override { return &scene_.bitmapManager(); }
 
-  // Hears what went wrong extracting the scene's embedded images.
+  // Hears what went wrong extracting the scene's embedded images, and a window
+  // that cannot be shown.
   void setWarningSink(PendingImages::Warn warn) { warn_ = std::move(warn); }
   // Whether the scene's embedded images are written out once the export starts.
   // Unwritten ones are read from memory.
   void setExtractImages(bool on);
+  // The export's progress shows in `window` (loaded) instead of on the terminal;
+  // without a display it falls back to the terminal with a warning.
+  void setProgressWindow(ProgressWindow* window) { window_ = window; }
 
   // Whether the export got as far as its progress display (it does not after a
   // cancelled dialog or an output that cannot be opened).
@@ -98,6 +104,8 @@ class ConsoleHost : public HostInterface {
   int nodesFinished() const { return updates_; }
   // Whether Ctrl-C came during the export.
   bool interrupted() const;
+  // Whether the progress window's Cancel (or its closing) ended the export.
+  bool cancelled() const { return cancelled_; }
 
  private:
   void catchInterrupt();
@@ -107,7 +115,9 @@ class ConsoleHost : public HostInterface {
   ProgressDisplay& progress_;
   PendingImages::Warn warn_;
   bool extractImages_ = true;
+  ProgressWindow* window_ = nullptr;
   bool progressStarted_ = false;
+  bool cancelled_ = false;
   bool catching_ = false;
   int updates_ = 0;
 };

@@ -17,6 +17,7 @@
 #include "host/load_supervisor.h"
 #include "host/output_path.h"
 #include "host/plugin_loader.h"
+#include "host/progress_window.h"
 #include "host/scene_loader.h"
 #include "host/written_file_summary.h"
 #include "plugin/module_entry.h"
@@ -145,20 +146,30 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   if (args.verbose)
     err << "zorvel: loaded " << args.input << " in " << seconds(loadSeconds) << '\n';
 
-  ConsoleHost host(*loaded.scene, progress);
-  // A check extracts no embedded image: it writes nothing anywhere.
-  host.setExtractImages(!args.check);
-  ConsoleExportInterface ei(chooseDialogView(args, console), args.fields, err);
+  const DialogView view = chooseDialogView(args, console);
+  ConsoleExportInterface ei(view, args.fields, err);
   ei.setBeforeMessage([&progress] { progress.breakLine(); });
   ei.setKeptFiles(loaded.scene->pendingImages().kept());
   ei.setCheckOnly(args.check);
   ei.setStrict(args.strict);
   ei.setEarlierWarnings(int(loaded.warnings.size()));
-
+  // Declared before the host, which uses it until the export ends.
+  ProgressWindow window;
+  ConsoleHost host(*loaded.scene, progress);
+  // A check extracts no embedded image: it writes nothing anywhere.
+  host.setExtractImages(!args.check);
   host.setWarningSink([&ei](const std::string& text) { ei.warning(text); });
+  // The window that asked for the options shows their progress too.
+  if (view == DialogView::kWindow && console.hasDisplay && !args.noPrompt && !args.check) {
+    if (window.load(pluginDirectory() + "/" + kProgressModuleFileName))
+      host.setProgressWindow(&window);
+    else
+      ei.warning(window.error() + "; progress shows on the terminal");
+  }
   const int result =
       exporter.doExport(output.path.c_str(), &ei, &host, args.noPrompt || args.check);
-  const bool exported = result != 0 && !ei.usageFailed() && !host.interrupted() && !args.check;
+  const bool exported =
+      result != 0 && !ei.usageFailed() && !host.interrupted() && !host.cancelled() && !args.check;
   progress.finish(exported);
   const int warnings = int(loaded.warnings.size()) + ei.warningCount();
   // The count goes into the summary line when there is one, else a line of its own.
@@ -193,6 +204,11 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
         << loaded.scene->nodeCount() << " nodes; nothing written, " << output.shown
         << " left as it was\n";
     return kExitInterrupted;
+  }
+  if (host.cancelled()) {
+    err << "zorvel: cancelled after " << host.nodesFinished() << " of " << loaded.scene->nodeCount()
+        << " nodes; nothing written, " << output.shown << " left as it was\n";
+    return kExitExported;
   }
   if (!host.progressStarted()) {
     err << "zorvel: the options dialog was cancelled; nothing written\n";

@@ -2,9 +2,10 @@
 // The zorvel command: loads a scene file, loads the zorvel.dle plug-in and runs
 // its export into OUTPUT, as the modelling host would.
 //
-// Exit status: 0 exported, or the options dialog was cancelled; 1 the export
-// failed; 2 bad usage, a bad option value, a message dialog in batch mode, no
-// exporter for OUTPUT's extension, or unreadable input; 130 cancelled with Ctrl-C.
+// Exit status: 0 exported, or cancelled in the options dialog or the progress
+// window; 1 the export failed; 2 bad usage, a bad option value, a message dialog
+// in batch mode, no exporter for OUTPUT's extension, or unreadable input; 130
+// cancelled with Ctrl-C.
 
 #include <ostream>
 

@@ -239,6 +239,9 @@ DialogResult FltkOptionsWindow::runModal(OptionsDialog& dialog) {
   widgets_.clear();
   window_.reset();
   dialog_ = nullptr;
+  // The export runs next, with no event loop to send the unmap: the window would
+  // stay on the screen, frozen, until the process ends.
+  XSync(fl_display, False);
   return dialog.result();
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/convert/export_test_support.h"
+#include "tests/e2e/box_scene.h"
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/terminal_run.h"
 
@@ -27,6 +28,7 @@ const std::string kBin = ZORVEL_BIN_DIR;
 using e2e::Child;
 using e2e::run;
 using e2e::RunResult;
+using e2e::writeBoxes;
 
 RunResult zorvel(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
   args.insert(args.begin(), kBin + "/zorvel");
@@ -116,23 +118,6 @@ void expectOsgLoadsEveryFace(const std::string& flt, const std::string& dump) {
 
 void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// `count` unit boxes, each an object of its own named b0, b1 ...
-void writeBoxes(const std::string& path, int count) {
-  std::ostringstream obj;
-  for (int i = 0; i < count; ++i) {
-    obj << "o b" << i << '\n';
-    const int x = (i % 150) * 2, y = (i / 150) * 2;
-    for (int c = 0; c < 8; ++c)
-      obj << "v " << x + (c >> 2 & 1) << ' ' << y + (c >> 1 & 1) << ' ' << (c & 1) << '\n';
-    static const int kQuads[6][4] = {{1, 3, 4, 2}, {5, 6, 8, 7}, {1, 2, 6, 5},
-                                     {3, 7, 8, 4}, {1, 5, 7, 3}, {2, 4, 8, 6}};
-    for (const auto& q : kQuads)
-      obj << "f " << i * 8 + q[0] << ' ' << i * 8 + q[1] << ' ' << i * 8 + q[2] << ' '
-          << i * 8 + q[3] << '\n';
-  }
-  writeFile(path, obj.str());
 }
 
 // The pieces between any of `separators`.

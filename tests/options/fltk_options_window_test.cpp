@@ -1,6 +1,9 @@
 // The dialog window under a real X display (the ctest entry runs it in xvfb).
 #include "options/fltk_options_window.h"
 
+// Before X11, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
@@ -8,7 +11,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
-#include <gtest/gtest.h>
+#include <FL/x.H>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +25,7 @@
 #include "options/message_box.h"
 #include "options/options_dialog.h"
 #include "options/run_options_dialog.h"
+#include "tests/support/x_client.h"
 
 namespace {
 
@@ -90,8 +94,13 @@ class FltkOptionsWindowTest : public ::testing::Test {
 
 TEST_F(FltkOptionsWindowTest, UserFillsTheFormAndPressesOk) {
   options_.version = 1420;
+  XClient server;
+  Window xid = 0;
   window_.setShownHook([&](FltkOptionsWindow& w) {
     Fl_Window* win = w.window();
+    xid = fl_xid(win);
+    XSync(fl_display, False);
+    EXPECT_TRUE(server.viewable(xid));
     EXPECT_STREQ(win->label(), "OpenFlight Export");
     auto* version = find<Fl_Choice>(kVersionList);
     EXPECT_EQ(version->size() - 1, 8);  // the menu's closing entry is not counted
@@ -146,6 +155,8 @@ TEST_F(FltkOptionsWindowTest, UserFillsTheFormAndPressesOk) {
   EXPECT_DOUBLE_EQ(options_.lowerLambertLatitude, 33.0);
   EXPECT_FALSE(options_.autoObject);
   EXPECT_EQ(window_.window(), nullptr);
+  // Off the screen before the export runs, which pumps no events.
+  EXPECT_FALSE(server.viewable(xid));
 }
 
 TEST_F(FltkOptionsWindowTest, ARefusedEntryHoldsTheFocusUntilEscapeCancels) {
