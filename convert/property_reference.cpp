@@ -8,6 +8,7 @@
 
 #include "attributes/apply_attributes.h"
 #include "attributes/attr_registry.h"
+#include "attributes/table_record.h"
 #include "convert/property_vocabulary.h"
 #include "flt/bsp.h"
 #include "flt/clip_region.h"
@@ -29,35 +30,6 @@ namespace {
 constexpr int kReferenceVersion = 1540;
 
 }  // namespace
-
-std::unique_ptr<FltRecordBase> newTableRecord(int opcode) {
-  switch (opcode) {
-    case FltHeader::kOpcode:
-      return std::make_unique<FltHeader>();
-    case FltGroup::kOpcode:
-      return std::make_unique<FltGroup>();
-    case FltObject::kOpcode:
-      return std::make_unique<FltObject>();
-    case FltFace::kOpcode:
-      return std::make_unique<FltFace>();
-    case FltDof::kOpcode:
-      return std::make_unique<FltDof>();
-    case FltBsp::kOpcode:
-      return std::make_unique<FltBsp>();
-    case FltExternalRef::kOpcode:
-      return std::make_unique<FltExternalRef>();
-    case FltLod::kOpcode:
-      return std::make_unique<FltLod>();
-    case FltSwitch::kOpcode:
-      return std::make_unique<FltSwitch>();
-    case FltClipRegion::kOpcode:
-      return std::make_unique<FltClipRegion>();
-    case FltLightPoint::kOpcode:
-      return std::make_unique<FltLightPoint>();
-    default:
-      return nullptr;
-  }
-}
 
 namespace {
 

@@ -13,6 +13,3 @@ class FltRecordBase;
 // kind), as plain text or as Markdown (docs/properties.md). False, with `text`
 // naming the kinds that have properties, when `kind` names none of them.
 [[nodiscard]] bool propertyReference(const std::string& kind, bool markdown, std::string& text);
-
-// A record of a kind that has a table set, as made afresh; null for other opcodes.
-std::unique_ptr<FltRecordBase> newTableRecord(int opcode);

@@ -15,6 +15,7 @@
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
 #include "attributes/switch_masks.h"
+#include "attributes/table_record.h"
 #include "attributes/vector_property.h"
 #include "convert/node_comment.h"
 #include "flt/bsp.h"
@@ -39,42 +40,13 @@
 
 namespace {
 
-std::unique_ptr<FltRecordBase> makeRecord(uint16_t opcode) {
-  switch (opcode) {
-    case FltHeader::kOpcode:
-      return std::make_unique<FltHeader>();
-    case FltGroup::kOpcode:
-      return std::make_unique<FltGroup>();
-    case FltObject::kOpcode:
-      return std::make_unique<FltObject>();
-    case FltFace::kOpcode:
-      return std::make_unique<FltFace>();
-    case FltDof::kOpcode:
-      return std::make_unique<FltDof>();
-    case FltBsp::kOpcode:
-      return std::make_unique<FltBsp>();
-    case FltExternalRef::kOpcode:
-      return std::make_unique<FltExternalRef>();
-    case FltLod::kOpcode:
-      return std::make_unique<FltLod>();
-    case FltSwitch::kOpcode:
-      return std::make_unique<FltSwitch>();
-    case FltClipRegion::kOpcode:
-      return std::make_unique<FltClipRegion>();
-    case FltLightPoint::kOpcode:
-      return std::make_unique<FltLightPoint>();
-    default:
-      return nullptr;
-  }
-}
-
 // A record within the limit reads back as it was written, so a parse that disagrees
 // with its serialise shows as well as a write that runs over.
 void writeAndRead(FltRecordBase& record) {
   FltRecord bytes;
   record.serialise(bytes, kDefaultRevision);
   if (bytes.length() > FltRecord::kMaxLength) std::abort();
-  std::unique_ptr<FltRecordBase> again = makeRecord(record.opcode());
+  std::unique_ptr<FltRecordBase> again = newTableRecord(record.opcode());
   if (!again) return;
   again->parse(bytes, kDefaultRevision);
 }
@@ -99,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (size_t s = 0; s < kAttrTableSetCount; ++s) {
     const AttrTableSet& set = kAttrTableSets[s];
-    std::unique_ptr<FltRecordBase> record = makeRecord(set.opcode);
+    std::unique_ptr<FltRecordBase> record = newTableRecord(set.opcode);
     if (!record) std::abort();
     static_cast<void>(applyAttributes(&node, record.get(), &set));
     writeAndRead(*record);

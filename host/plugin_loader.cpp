@@ -1,7 +1,5 @@
 #include "host/plugin_loader.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,14 +10,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-#ifdef __SANITIZE_ADDRESS__
-// The leak check runs at exit, after the unload: what the libraries the module
-// brought in (FLTK) keep in their statics would be unreachable by then and look lost.
-constexpr int kKeepLoaded = RTLD_NODELETE;
-#else
-constexpr int kKeepLoaded = 0;
-#endif
 
 bool sameExtension(const char* a, const std::string& b) {
   size_t i = 0;
@@ -44,8 +34,7 @@ PluginModule::~PluginModule() {
 
 void PluginModule::unload() {
   exporters_.clear();
-  if (handle_) dlclose(handle_);
-  handle_ = nullptr;
+  module_.close();
   libDescription_ = nullptr;
   libNumberClasses_ = nullptr;
   libClassDesc_ = nullptr;
@@ -55,19 +44,9 @@ bool PluginModule::load(const std::string& path) {
   unload();
   path_ = path;
   error_.clear();
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | kKeepLoaded);
-  if (!handle) {
-    const char* why = dlerror();
-    error_ = "cannot load " + path + ": " + (why ? why : "dlopen failed");
-    return false;
-  }
-  handle_ = handle;
-  auto entry = [&](const char* name) -> void* {
-    void* symbol = dlsym(handle, name);
-    if (!symbol && error_.empty())
-      error_ =
-          "cannot load " + path + ": it has no entry point " + name + " (not a plug-in module)";
-    return symbol;
+  if (!module_.open(path, error_)) return false;
+  auto entry = [&](const char* name) {
+    return module_.entry(name, error_, " (not a plug-in module)");
   };
   libDescription_ = reinterpret_cast<LibDescriptionFn>(entry(kLibDescriptionSymbol));
   libNumberClasses_ = reinterpret_cast<LibNumberClassesFn>(entry(kLibNumberClassesSymbol));
@@ -87,7 +66,7 @@ bool PluginModule::load(const std::string& path) {
 
 SceneExporter* PluginModule::findExporter(const std::string& extension) {
   error_.clear();
-  if (!handle_) {
+  if (!module_.isOpen()) {
     error_ = "no plug-in module loaded";
     return nullptr;
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/loaded_module.h"
 #include "plugin/module_entry.h"
 #include "plugin/scene_exporter.h"
 
@@ -24,7 +25,7 @@ class PluginModule {
   // False, with error() "cannot load PATH: why", when the file is no module of
   // this host: dlopen fails, an entry point is missing, or its version word differs.
   [[nodiscard]] bool load(const std::string& path);
-  bool loaded() const { return handle_ != nullptr; }
+  bool loaded() const { return module_.isOpen(); }
 
   // A new exporter, owned by the module, whose class lists `extension` (without
   // the dot, any case); null, with error() "no exporter for .EXT files", when none does.
@@ -38,7 +39,7 @@ class PluginModule {
  private:
   void unload();
 
-  void* handle_ = nullptr;
+  LoadedModule module_;
   std::string path_;
   std::string error_;
   LibDescriptionFn libDescription_ = nullptr;

@@ -1,26 +1,12 @@
 #include "host/progress_window.h"
 
-#include <dlfcn.h>
-
-namespace {
-
-#ifdef __SANITIZE_ADDRESS__
-// As for zorvel.dle: the leak check at exit would find the toolkit's statics lost.
-constexpr int kKeepLoaded = RTLD_NODELETE;
-#else
-constexpr int kKeepLoaded = 0;
-#endif
-
-}  // namespace
-
 ProgressWindow::~ProgressWindow() {
   unload();
 }
 
 void ProgressWindow::unload() {
   close();
-  if (handle_) dlclose(handle_);
-  handle_ = nullptr;
+  module_.close();
   open_ = nullptr;
   update_ = nullptr;
   cancelled_ = nullptr;
@@ -30,19 +16,8 @@ void ProgressWindow::unload() {
 bool ProgressWindow::load(const std::string& path) {
   unload();
   error_.clear();
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | kKeepLoaded);
-  if (!handle) {
-    const char* why = dlerror();
-    error_ = "cannot load " + path + ": " + (why ? why : "dlopen failed");
-    return false;
-  }
-  handle_ = handle;
-  auto entry = [&](const char* name) -> void* {
-    void* symbol = dlsym(handle, name);
-    if (!symbol && error_.empty())
-      error_ = "cannot load " + path + ": it has no entry point " + name;
-    return symbol;
-  };
+  if (!module_.open(path, error_)) return false;
+  auto entry = [&](const char* name) { return module_.entry(name, error_); };
   open_ = reinterpret_cast<ProgressOpenFn>(entry(kProgressOpenSymbol));
   update_ = reinterpret_cast<ProgressUpdateFn>(entry(kProgressUpdateSymbol));
   cancelled_ = reinterpret_cast<ProgressCancelledFn>(entry(kProgressCancelledSymbol));

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "host/loaded_module.h"
+
 #include "progress/progress_module.h"
 
 class ProgressWindow {
@@ -22,7 +24,7 @@ class ProgressWindow {
   // False, with error() "cannot load PATH: why", when the module or one of its
   // entry points is missing.
   [[nodiscard]] bool load(const std::string& path);
-  bool loaded() const { return handle_ != nullptr; }
+  bool loaded() const { return module_.isOpen(); }
   const std::string& error() const { return error_; }
 
   // Shows the window; false when there is no display (or no module).
@@ -37,7 +39,7 @@ class ProgressWindow {
  private:
   void unload();
 
-  void* handle_ = nullptr;
+  LoadedModule module_;
   std::string error_;
   ProgressOpenFn open_ = nullptr;
   ProgressUpdateFn update_ = nullptr;

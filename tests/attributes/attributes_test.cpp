@@ -14,6 +14,7 @@
 #include "attributes/face_colors.h"
 #include "attributes/node_kind.h"
 #include "attributes/switch_masks.h"
+#include "attributes/table_record.h"
 #include "attributes/vector_property.h"
 #include "convert/node_comment.h"
 #include "flt/bsp.h"
@@ -35,20 +36,6 @@
 #include "host/mesh_builders.h"
 
 namespace {
-
-template <class R>
-std::unique_ptr<FltRecordBase> make() {
-  return std::make_unique<R>();
-}
-
-std::unique_ptr<FltRecordBase> makeRecord(int opcode) {
-  static const std::map<int, std::unique_ptr<FltRecordBase> (*)()> makers = {
-      {1, make<FltHeader>},       {2, make<FltGroup>},       {4, make<FltObject>},
-      {5, make<FltFace>},         {14, make<FltDof>},        {55, make<FltBsp>},
-      {63, make<FltExternalRef>}, {73, make<FltLod>},        {96, make<FltSwitch>},
-      {98, make<FltClipRegion>},  {111, make<FltLightPoint>}};
-  return makers.at(opcode)();
-}
 
 std::vector<uint8_t> bytesOf(const FltRecordBase& record) {
   FltRecord r;
@@ -145,8 +132,8 @@ TEST_F(AttributesTest, EveryRowStoresWhereItsRecordWritesIt) {
 
         bool changed = false;
         for (const std::string& text : candidateTexts(d)) {
-          std::unique_ptr<FltRecordBase> before = makeRecord(set.opcode);
-          std::unique_ptr<FltRecordBase> after = makeRecord(set.opcode);
+          std::unique_ptr<FltRecordBase> before = newTableRecord(set.opcode);
+          std::unique_ptr<FltRecordBase> after = newTableRecord(set.opcode);
           ASSERT_EQ(applyAttribute(node(std::string(d.key) + " = " + text + "\r\n"), *after, d), 1);
           std::vector<uint8_t> a = bytesOf(*before), b = bytesOf(*after);
           ASSERT_EQ(a.size(), b.size());

@@ -2,6 +2,7 @@
 // those the comment text strips, the nearest-key search, and the reference's
 // byte offsets read back from records filled through the tables.
 #include "convert/property_reference.h"
+#include "attributes/table_record.h"
 
 #include <gtest/gtest.h>
 
