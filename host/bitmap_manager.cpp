@@ -90,15 +90,17 @@ std::optional<std::string> FileBitmapManager::findImage(const std::string& name)
 
 bool FileBitmapManager::imageSize(const std::string& name, std::string& found, int& width,
                                   int& height) const {
+  // An image held in memory is the one the file will hold, whatever lies there now.
+  if (const std::vector<char>* bytes = held_ ? held_(name) : nullptr) {
+    found = name;
+    return readImageSize(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(),
+                         width, height);
+  }
   if (const std::optional<std::string> file = findImage(name)) {
     found = *file;
     return readImageSize(*file, width, height);
   }
-  const std::vector<char>* bytes = held_ ? held_(name) : nullptr;
-  if (!bytes) return false;
-  found = name;
-  return readImageSize(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(), width,
-                       height);
+  return false;
 }
 
 Bitmap* FileBitmapManager::Load(BitmapInfo* info) {

@@ -156,8 +156,10 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   // Declared before the host, which uses it until the export ends.
   ProgressWindow window;
   ConsoleHost host(*loaded.scene, progress);
-  // A check extracts no embedded image: it writes nothing anywhere.
-  host.setExtractImages(!args.check);
+  // The scene's own images are read from memory during the export and written
+  // only once it has succeeded (never by a check), so a failed, interrupted or
+  // killed export leaves none of them.
+  host.setExtractImages(false);
   host.setWarningSink([&ei](const std::string& text) { ei.warning(text); });
   // The window that asked for the options shows their progress too.
   if (view == DialogView::kWindow && console.hasDisplay && !args.noPrompt && !args.check) {
@@ -171,17 +173,15 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   const bool exported =
       result != 0 && !ei.usageFailed() && !host.interrupted() && !host.cancelled() && !args.check;
   progress.finish(exported);
+  if (exported) {
+    loaded.scene->pendingImages().extract([&ei](const std::string& text) { ei.warning(text); });
+    loaded.scene->pendingImages().commit();
+  }
   const int warnings = int(loaded.warnings.size()) + ei.warningCount();
   // The count goes into the summary line when there is one, else a line of its own.
   const std::string& counted = ei.propertySummaryText();
   const bool summaryLine = !args.quiet && (exported || (args.check && result != 0));
   if (!counted.empty() && !summaryLine) err << "zorvel: " << counted << '\n';
-  // A failed or interrupted export leaves no image it extracted, and puts back
-  // those it replaced.
-  if (exported)
-    loaded.scene->pendingImages().commit();
-  else
-    loaded.scene->pendingImages().rollBack();
   if (ei.usageFailed()) return kExitUsage;
   if (result == 0 && !host.interrupted() && args.strict && !ei.acceptsFile()) {
     err << "zorvel: --strict: " << warnings << (warnings == 1 ? " warning" : " warnings")

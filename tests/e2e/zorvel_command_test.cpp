@@ -395,6 +395,14 @@ TEST(ZorvelCommandTest, EmbeddedImagesWaitForTheExportAndLeaveTheUsersFilesAlone
   EXPECT_EQ(zorvel({"--dialog=batch", "--format", "99.9", "s.gltf", "out/o.flt"}).status, 2);
   EXPECT_EQ(listing(), (std::vector<std::string>{"keep.txt", "o.flt"}));
   EXPECT_EQ(readFile("out/o.flt"), "a good old export");
+  // Accepted, then failed (the disk full): the images are written only after a success.
+  if (fs::exists("/usr/bin/prlimit")) {
+    EXPECT_EQ(run({"/usr/bin/prlimit", "--fsize=2000", kBin + "/zorvel", "--dialog=batch", "s.gltf",
+                   "out/o.flt"})
+                  .status,
+              1);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"keep.txt", "o.flt"}));
+  }
 
   const RunResult r = zorvel({"--dialog=batch", "s.gltf", "out/o.flt"});
   ASSERT_EQ(r.status, 0) << r.err;
