@@ -181,6 +181,11 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                  "the scene's up axis: auto (an FBX file's own, else y), y or z")
       ->capture_default_str()
       ->check(CLI::IsMember({"auto", "y", "z"}));
+  std::string reader = "auto";
+  app.add_option("--reader", reader,
+                 "auto (our own readers for OBJ and glTF, Assimp for the rest) or assimp")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"auto", "assimp"}));
   app.add_flag("--as-authored", a.asAuthored,
                "no look from the scene's materials (colour, lighting, sidedness): only the "
                "nodes' own properties");
@@ -263,6 +268,7 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
   if (dialog == "gui") a.dialog = DialogView::kWindow;
   if (dialog == "terminal") a.dialog = DialogView::kTerminal;
   if (dialog == "batch") a.dialog = DialogView::kBatch;
+  a.reader = reader == "assimp" ? SceneReader::kAssimp : SceneReader::kAuto;
   a.upAxis = upAxis == "y" ? UpAxis::kY : upAxis == "z" ? UpAxis::kZ : UpAxis::kAuto;
 
   DialogFieldValues& f = a.fields;

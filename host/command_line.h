@@ -31,6 +31,7 @@ struct CommandLine {
   UpAxis upAxis = UpAxis::kAuto;
   // No defaults from the scene's look: the nodes hold only what the file says.
   bool asAuthored = false;
+  SceneReader reader = SceneReader::kAuto;
   bool quiet = false;
   // --check: run the export's checks on INPUT alone and write nothing.
   bool check = false;

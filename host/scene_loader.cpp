@@ -105,49 +105,59 @@ class ReaderProgress : public Assimp::ProgressHandler {
   std::function<void(int)> report_;
 };
 
+// The host scene of a scene read by either reader; `opened` are the files the
+// reader opened, which no embedded image may replace.
+SceneLoadResult hostScene(const aiScene& scene, const std::string& path,
+                          const SceneLoadOptions& options, std::vector<std::string> opened) {
+  if (!scene.mRootNode) return failure(path, "the file holds no scene");
+  const SceneFormat format = detectSceneFormat(scene, path);
+  if (isEmpty(scene, format)) return failure(path, "the file holds no nodes, meshes or lights");
+
+  SceneBuildSettings settings;
+  settings.format = format;
+  settings.userProperties = userPropertyStyle(format, path);
+  settings.upToZ = upToZ(options.upAxis, scene, format);
+  const fs::path folder = fs::path(path).parent_path();
+  settings.sceneFolder = folder.empty() ? fs::path(".") : folder;
+  settings.imageFolder =
+      options.outputDirectory.empty() ? fs::path(".") : fs::path(options.outputDirectory);
+  settings.sceneStem = fs::path(path).stem().string();
+  settings.sourceLook = options.sourceLook;
+  settings.keepFiles = std::move(opened);
+  settings.keepFiles.push_back(path);
+  if (!options.outputFile.empty()) settings.keepFiles.push_back(options.outputFile);
+
+  SceneLoadResult result;
+  result.scene = buildScene(scene, settings, result.warnings);
+  return result;
+}
+
+SceneLoadResult loadWithAssimp(const std::string& path, const SceneLoadOptions& options) {
+  Assimp::Importer importer;
+  auto* files = new RecordingIOSystem;  // the importer owns it
+  importer.SetIOHandler(files);
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  if (options.progress) importer.SetProgressHandler(new ReaderProgress(options.progress));
+  // Read first, check, then post-process: the steps crash on damaged data.
+  const aiScene* scene = importer.ReadFile(path, 0);
+  if (scene) {
+    if (const std::string why = checkAssimpScene(*const_cast<aiScene*>(scene)); !why.empty())
+      return failure(path, why);
+    scene = importer.ApplyPostProcessing(kImportFlags);
+  }
+  if (!scene) {
+    const char* why = importer.GetErrorString();
+    return failure(path, why && *why ? why : "not a scene file Assimp can read");
+  }
+  return hostScene(*scene, path, options, files->opened());
+}
+
 }  // namespace
 
 SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& options) {
   if (const std::string why = unreadableReason(path); !why.empty()) return failure(path, why);
-
   try {
-    Assimp::Importer importer;
-    auto* files = new RecordingIOSystem;  // the importer owns it
-    importer.SetIOHandler(files);
-    importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
-    if (options.progress) importer.SetProgressHandler(new ReaderProgress(options.progress));
-    // Read first, check, then post-process: the steps crash on damaged data.
-    const aiScene* scene = importer.ReadFile(path, 0);
-    if (scene) {
-      if (const std::string why = checkAssimpScene(*const_cast<aiScene*>(scene)); !why.empty())
-        return failure(path, why);
-      scene = importer.ApplyPostProcessing(kImportFlags);
-    }
-    if (!scene) {
-      const char* why = importer.GetErrorString();
-      return failure(path, why && *why ? why : "not a scene file Assimp can read");
-    }
-    if (!scene->mRootNode) return failure(path, "the file holds no scene");
-    const SceneFormat format = detectSceneFormat(*scene, path);
-    if (isEmpty(*scene, format)) return failure(path, "the file holds no nodes, meshes or lights");
-
-    SceneBuildSettings settings;
-    settings.format = format;
-    settings.userProperties = userPropertyStyle(format, path);
-    settings.upToZ = upToZ(options.upAxis, *scene, format);
-    const fs::path folder = fs::path(path).parent_path();
-    settings.sceneFolder = folder.empty() ? fs::path(".") : folder;
-    settings.imageFolder =
-        options.outputDirectory.empty() ? fs::path(".") : fs::path(options.outputDirectory);
-    settings.sceneStem = fs::path(path).stem().string();
-    settings.sourceLook = options.sourceLook;
-    settings.keepFiles = files->opened();
-    settings.keepFiles.push_back(path);
-    if (!options.outputFile.empty()) settings.keepFiles.push_back(options.outputFile);
-
-    SceneLoadResult result;
-    result.scene = buildScene(*scene, settings, result.warnings);
-    return result;
+    return loadWithAssimp(path, options);
   } catch (const std::exception& e) {
     return failure(path, e.what());
   } catch (...) {

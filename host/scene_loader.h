@@ -20,8 +20,15 @@ enum class UpAxis {
   kZ,     // positions stay as they are
 };
 
+// Which reader takes the file.
+enum class SceneReader {
+  kAuto,    // our own readers for the formats that have one, Assimp for the rest
+  kAssimp,  // Assimp for every format
+};
+
 struct SceneLoadOptions {
   UpAxis upAxis = UpAxis::kAuto;
+  SceneReader reader = SceneReader::kAuto;
   // The output file's folder: embedded images are written there (empty: the
   // working directory).
   std::string outputDirectory;

@@ -128,6 +128,7 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
 
   SceneLoadOptions loadOptions;
   loadOptions.upAxis = args.upAxis;
+  loadOptions.reader = args.reader;
   loadOptions.sourceLook = !args.asAuthored;
   loadOptions.outputDirectory = fs::path(output.path).parent_path().string();
   loadOptions.outputFile = output.path;
