@@ -1,5 +1,5 @@
 // Writes one benchmark scene as an OBJ file, for the command benchmark.
-//   bench_make_scene terrain|city SIZE OUT.obj
+//   bench_make_scene terrain|city SIZE OUT.obj   (a city named OUT.glb is binary glTF)
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,9 +8,15 @@
 
 #include "bench/scene_generators.h"
 
+namespace {
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: %s terrain|city SIZE OUT.obj\n", argv[0]);
+    std::fprintf(stderr, "usage: %s terrain|city SIZE OUT.obj|OUT.glb\n", argv[0]);
     return 2;
   }
   const std::string kind = argv[1];
@@ -24,7 +30,8 @@ int main(int argc, char** argv) {
   if (kind == "terrain")
     written = writeTerrainObj(argv[3], static_cast<int>(size));
   else if (kind == "city")
-    written = writeCityObj(argv[3], static_cast<int>(size));
+    written = endsWith(argv[3], ".glb") ? writeCityGlb(argv[3], static_cast<int>(size))
+                                        : writeCityObj(argv[3], static_cast<int>(size));
   else {
     std::fprintf(stderr, "Error: unknown scene '%s' (terrain or city)\n", argv[1]);
     return 2;

@@ -1,7 +1,10 @@
 #include "bench/scene_generators.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "host/memory_scene.h"
@@ -98,5 +101,77 @@ bool writeCityObj(const std::string& path, int boxes) {
                               face.v[2] + base) > 0;
     base += static_cast<uint32_t>(m.verts.size());
   }
+  return closeChecked(file) && ok;
+}
+
+bool writeCityGlb(const std::string& path, int boxes) {
+  const std::vector<CityBox> city = makeCityBoxes(boxes);
+  // Per box: 8 positions (96 bytes) then 36 indices (72 bytes), one buffer for all.
+  std::vector<uint8_t> bin;
+  std::string meshes, nodes, accessors, views, children;
+  auto put = [&bin](const void* p, size_t n) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    bin.insert(bin.end(), b, b + n);
+  };
+  for (size_t i = 0; i < city.size(); ++i) {
+    const Mesh m = makeBox(city[i].pmin, city[i].pmax);
+    const size_t at = bin.size();
+    for (const Point3& p : m.verts) {
+      const float yUp[3] = {p.x, p.z, -p.y};
+      put(yUp, sizeof yUp);
+    }
+    const size_t indexAt = bin.size();
+    for (const Face& f : m.faces)
+      for (uint32_t v : f.v) {
+        const uint16_t index = static_cast<uint16_t>(v);
+        put(&index, 2);
+      }
+    const size_t end = bin.size();
+    while (bin.size() % 4) bin.push_back(0);
+    float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+    for (const Point3& p : m.verts) {
+      const float yUp[3] = {p.x, p.z, -p.y};
+      for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], yUp[k]), hi[k] = std::max(hi[k], yUp[k]);
+    }
+    char text[512];
+    const size_t a = 2 * i;
+    std::snprintf(text, sizeof text,
+                  "%s{\"bufferView\":%zu,\"componentType\":5126,\"count\":%zu,\"type\":\"VEC3\","
+                  "\"min\":[%g,%g,%g],\"max\":[%g,%g,%g]},"
+                  "{\"bufferView\":%zu,\"componentType\":5123,\"count\":%zu,\"type\":\"SCALAR\"}",
+                  i ? "," : "", a, m.verts.size(), lo[0], lo[1], lo[2], hi[0], hi[1], hi[2], a + 1,
+                  m.faces.size() * 3);
+    accessors += text;
+    std::snprintf(text, sizeof text,
+                  "%s{\"buffer\":0,\"byteOffset\":%zu,\"byteLength\":%zu},"
+                  "{\"buffer\":0,\"byteOffset\":%zu,\"byteLength\":%zu}",
+                  i ? "," : "", at, indexAt - at, indexAt, end - indexAt);
+    views += text;
+    std::snprintf(text, sizeof text,
+                  "%s{\"primitives\":[{\"attributes\":{\"POSITION\":%zu},\"indices\":%zu}]}",
+                  i ? "," : "", a, a + 1);
+    meshes += text;
+    std::snprintf(text, sizeof text, "%s{\"name\":\"building_%zu\",\"mesh\":%zu}", i ? "," : "", i,
+                  i);
+    nodes += text;
+    children += (i ? "," : "") + std::to_string(i);
+  }
+  std::string json = "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[" +
+                     children + "]}],\"nodes\":[" + nodes + "],\"meshes\":[" + meshes +
+                     "],\"accessors\":[" + accessors + "],\"bufferViews\":[" + views +
+                     "],\"buffers\":[{\"byteLength\":" + std::to_string(bin.size()) + "}]}";
+  while (json.size() % 4) json += ' ';
+
+  FilePtr file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  // glTF is little-endian, as is every host this runs on.
+  const uint32_t head[3] = {0x46546C67u, 2, uint32_t(12 + 8 + json.size() + 8 + bin.size())};
+  const uint32_t jsonHead[2] = {uint32_t(json.size()), 0x4E4F534Au};
+  const uint32_t binHead[2] = {uint32_t(bin.size()), 0x004E4942u};
+  bool ok = std::fwrite(head, sizeof head, 1, file.get()) == 1 &&
+            std::fwrite(jsonHead, sizeof jsonHead, 1, file.get()) == 1 &&
+            std::fwrite(json.data(), json.size(), 1, file.get()) == 1 &&
+            std::fwrite(binHead, sizeof binHead, 1, file.get()) == 1 &&
+            (bin.empty() || std::fwrite(bin.data(), bin.size(), 1, file.get()) == 1);
   return closeChecked(file) && ok;
 }

@@ -31,3 +31,5 @@ void makeCityScene(MemoryScene& scene, int boxes);
 // The same scenes as OBJ files; false when the file cannot be written whole.
 bool writeTerrainObj(const std::string& path, int n);
 bool writeCityObj(const std::string& path, int boxes);
+// The city as binary glTF: one mesh and one named node per box, Y-up.
+bool writeCityGlb(const std::string& path, int boxes);
