@@ -194,13 +194,14 @@ T** arrayOf(const std::vector<T*>& items) {
 // named (a node named twice appears twice).
 class SceneMaker {
  public:
-  SceneMaker(const tinygltf::Model& model, GltfOutline& outline, GltfReadResult& result)
+  SceneMaker(tinygltf::Model& model, GltfOutline& outline, GltfReadResult& result)
       : model_(model),
         outline_(outline),
         result_(result),
         materials_(model),
         nodeState_(model.nodes.size(), kUnmet),
         meshSlot_(model.meshes.size(), -1),
+        primitives_(model.meshes.size(), 0),
         cameraSlot_(model.cameras.size(), -1),
         lightSlot_(model.lights.size(), -1),
         lightsUsed_(listed(model.extensionsUsed, kLights)) {}
@@ -233,13 +234,14 @@ class SceneMaker {
   bool makeMeshes(aiScene& scene);
   aiNode* import(int node);
 
-  const tinygltf::Model& model_;
+  tinygltf::Model& model_;
   GltfOutline& outline_;
   GltfReadResult& result_;
   GltfMaterials materials_;
   std::vector<State> nodeState_;
   std::vector<int> meshSlot_, meshes_;  // per mesh its place in meshes_, and the meshes met
   std::vector<unsigned> meshFirst_;     // per place: its first aiMesh
+  std::vector<unsigned> primitives_;    // per mesh: its primitives
   std::vector<int> cameraSlot_, lightSlot_;
   std::vector<aiCamera*> cameras_;
   std::vector<aiLight*> lights_;
@@ -301,6 +303,7 @@ bool SceneMaker::makeMeshes(aiScene& scene) {
   for (int index : meshes_) {
     const tinygltf::Mesh& mesh = model_.meshes[size_t(index)];
     meshFirst_.push_back(scene.mNumMeshes);
+    primitives_[size_t(index)] = unsigned(mesh.primitives.size());
     const std::string name =
         mesh.name.empty() ? "meshes[" + std::to_string(index) + "]" : mesh.name;
     for (size_t p = 0; p < mesh.primitives.size(); ++p) {
@@ -346,7 +349,7 @@ aiNode* SceneMaker::import(int index) {
   node->mTransformation = transformOf(n);
   if (n.mesh >= 0) {
     const int slot = meshSlot_[size_t(n.mesh)];
-    const unsigned count = unsigned(model_.meshes[size_t(n.mesh)].primitives.size());
+    const unsigned count = primitives_[size_t(n.mesh)];
     if (count > 0) {
       node->mNumMeshes = count;
       node->mMeshes = new unsigned[count];
@@ -388,6 +391,13 @@ std::unique_ptr<aiScene> SceneMaker::make() {
     fail(why);
     return nullptr;
   }
+  // The node tree needs none of the data any more: its memory goes before the
+  // tree is made, which lowers the peak.
+  std::vector<tinygltf::Buffer>().swap(model_.buffers);
+  std::vector<tinygltf::Accessor>().swap(model_.accessors);
+  std::vector<tinygltf::BufferView>().swap(model_.bufferViews);
+  std::vector<tinygltf::Mesh>().swap(model_.meshes);
+  std::vector<tinygltf::Image>().swap(model_.images);
   if (top.size() == 1) {
     scene->mRootNode = import(top[0]);
   } else {
