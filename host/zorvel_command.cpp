@@ -14,6 +14,7 @@
 #include "host/console_export_interface.h"
 #include "host/console_host.h"
 #include "host/export_each.h"
+#include "host/heap_tuning.h"
 #include "host/load_supervisor.h"
 #include "host/output_path.h"
 #include "host/plugin_loader.h"
@@ -134,6 +135,7 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   loadOptions.outputFile = output.path;
   loadOptions.progress = [&progress](int percent) { progress.update(percent); };
   progress.start("Loading " + fs::path(args.input).filename().string() + "...");
+  keepLargeBlocksInTheHeap();
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
   watch.loaded();
   progress.finish(bool(loaded));
