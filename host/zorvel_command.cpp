@@ -135,7 +135,9 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   loadOptions.outputFile = output.path;
   loadOptions.progress = [&progress](int percent) { progress.update(percent); };
   progress.start("Loading " + fs::path(args.input).filename().string() + "...");
-  keepLargeBlocksInTheHeap();
+  std::error_code unknown;
+  const uintmax_t inputBytes = fs::file_size(args.input, unknown);
+  prepareHeapForScene(unknown ? 0 : inputBytes);
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
   watch.loaded();
   progress.finish(bool(loaded));
