@@ -9,7 +9,7 @@
 #include "flt/header.h"
 #include "flt/opcodes.h"
 #include "options/geo_coordinate.h"
-#include "options/run_options_dialog.h"
+#include "plugin/run_options_dialog.h"
 #include "plugin/bitmap.h"
 #include "plugin/export_interface.h"
 #include "plugin/host_interface.h"
