@@ -49,9 +49,8 @@ void tellUsageError(void* context, const char* text) {
 DialogResult runWindow(ExportOptions& options, ExportInterface& exportInterface,
                        UsageError& usageError) {
   std::string error;
-  if (WindowRunOptionsFn run = loadOptionsWindow(error)) {
+  if (WindowRunOptionsFn run = loadOptionsWindow(error))
     return static_cast<DialogResult>(run(&options, tellUsageError, &usageError));
-  }
   const bool terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
   exportInterface.warning(error + (terminal ? "; the options show on the terminal"
                                             : "; the options are taken from the command line"));
