@@ -51,7 +51,9 @@ class SceneMaker {
         positions_(attrib.vertices.size() / 3),
         normals_(attrib.normals.size() / 3),
         uvs_(attrib.texcoords.size() / 2),
-        colored_(colored && attrib.colors.size() >= attrib.vertices.size()) {}
+        colored_(colored && attrib.colors.size() >= attrib.vertices.size()),
+        runOf_(positions_, 0),
+        lastVertex_(positions_, 0) {}
 
   // The node of one shape, or empty `error` and null when it holds nothing.
   aiNode* node(const tinyobj::shape_t& shape, const std::string& name, std::string& error);
@@ -63,7 +65,8 @@ class SceneMaker {
     int v, n, t;
   };
   aiMesh* triangleMesh(const tinyobj::mesh_t& mesh, size_t firstFace, size_t endFace,
-                       size_t firstIndex, const std::string& name, std::string& error);
+                       size_t firstIndex, size_t endIndex, const std::string& name,
+                       std::string& error);
   aiMesh* primitiveMesh(const std::vector<tinyobj::index_t>& indices, const std::vector<int>* runs,
                         const std::string& name);
   aiVector3D position(int v) const {
@@ -76,6 +79,9 @@ class SceneMaker {
   const bool colored_;
   std::vector<aiVector3D> polygon_;
   std::vector<unsigned> triangles_;
+  // Per position: the run of faces that last made a vertex of it, and that vertex.
+  unsigned run_ = 0;
+  std::vector<unsigned> runOf_, lastVertex_;
 };
 
 aiNode* SceneMaker::node(const tinyobj::shape_t& shape, const std::string& name,
@@ -88,7 +94,7 @@ aiNode* SceneMaker::node(const tinyobj::shape_t& shape, const std::string& name,
     size_t end = f + 1, corners = mesh.num_face_vertices[f];
     while (end < mesh.num_face_vertices.size() && mesh.material_ids[end] == mesh.material_ids[f])
       corners += mesh.num_face_vertices[end++];
-    aiMesh* m = triangleMesh(mesh, f, end, index, name, error);
+    aiMesh* m = triangleMesh(mesh, f, end, index, index + corners, name, error);
     if (!error.empty()) return nullptr;
     if (m) meshes.push_back(m);
     index += corners;
@@ -107,9 +113,26 @@ aiNode* SceneMaker::node(const tinyobj::shape_t& shape, const std::string& name,
 }
 
 aiMesh* SceneMaker::triangleMesh(const tinyobj::mesh_t& mesh, size_t firstFace, size_t endFace,
-                                 size_t firstIndex, const std::string& name, std::string& error) {
-  std::vector<Corner> corners;  // three per triangle
+                                 size_t firstIndex, size_t endIndex, const std::string& name,
+                                 std::string& error) {
+  // A normal or texture coordinate the file does not hold is none.
+  const auto normalOf = [&](const tinyobj::index_t& i) {
+    return i.normal_index >= 0 && size_t(i.normal_index) < normals_ ? i.normal_index : -1;
+  };
+  const auto uvOf = [&](const tinyobj::index_t& i) {
+    return i.texcoord_index >= 0 && size_t(i.texcoord_index) < uvs_ ? i.texcoord_index : -1;
+  };
   bool withNormals = false, withUvs = false;
+  for (size_t i = firstIndex; i < endIndex; ++i) {
+    withNormals |= normalOf(mesh.indices[i]) >= 0;
+    withUvs |= uvOf(mesh.indices[i]) >= 0;
+  }
+
+  // Corners of one position, normal and texture coordinate share a vertex, but for
+  // those without a normal among corners with one: they take their face's.
+  ++run_;
+  std::vector<Corner> vertices;
+  std::vector<unsigned> corners;  // three per triangle
   size_t at = firstIndex;
   for (size_t f = firstFace; f < endFace; ++f) {
     const unsigned count = mesh.num_face_vertices[f];
@@ -128,14 +151,20 @@ aiMesh* SceneMaker::triangleMesh(const tinyobj::mesh_t& mesh, size_t firstFace, 
     triangles_.clear();
     triangulatePolygon(polygon_.data(), count, triangles_);
     for (unsigned k : triangles_) {
-      const tinyobj::index_t& i = face[k];
-      // A normal or texture coordinate the file does not hold is none.
-      const int n = i.normal_index >= 0 && size_t(i.normal_index) < normals_ ? i.normal_index : -1;
-      const int t =
-          i.texcoord_index >= 0 && size_t(i.texcoord_index) < uvs_ ? i.texcoord_index : -1;
-      withNormals |= n >= 0;
-      withUvs |= t >= 0;
-      corners.push_back({i.vertex_index, n, t});
+      const Corner c{face[k].vertex_index, normalOf(face[k]), uvOf(face[k])};
+      const bool shared = !withNormals || c.n >= 0;
+      unsigned& last = lastVertex_[size_t(c.v)];
+      if (!shared || runOf_[size_t(c.v)] != run_ || vertices[last].n != c.n ||
+          vertices[last].t != c.t) {
+        vertices.push_back(c);
+        if (shared) {
+          last = unsigned(vertices.size() - 1);
+          runOf_[size_t(c.v)] = run_;
+        }
+        corners.push_back(unsigned(vertices.size() - 1));
+      } else {
+        corners.push_back(last);
+      }
     }
   }
   if (corners.empty()) return nullptr;
@@ -144,7 +173,7 @@ aiMesh* SceneMaker::triangleMesh(const tinyobj::mesh_t& mesh, size_t firstFace, 
   m->mName = name;
   m->mMaterialIndex = unsigned(mesh.material_ids[firstFace] + 1);
   m->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
-  const unsigned count = unsigned(corners.size());
+  const unsigned count = unsigned(vertices.size());
   m->mNumVertices = count;
   m->mVertices = new aiVector3D[count];
   if (withNormals) m->mNormals = new aiVector3D[count];
@@ -153,34 +182,34 @@ aiMesh* SceneMaker::triangleMesh(const tinyobj::mesh_t& mesh, size_t firstFace, 
     m->mNumUVComponents[0] = 2;
   }
   if (colored_) m->mColors[0] = new aiColor4D[count];
-  m->mNumFaces = count / 3;
-  m->mFaces = new aiFace[m->mNumFaces];
-  for (unsigned c = 0; c < count; ++c) {
-    const Corner& k = corners[c];
-    m->mVertices[c] = position(k.v);
+  for (unsigned i = 0; i < count; ++i) {
+    const Corner& k = vertices[i];
+    m->mVertices[i] = position(k.v);
     if (withUvs && k.t >= 0) {
       const float* t = &attrib_.texcoords[2 * size_t(k.t)];
-      m->mTextureCoords[0][c] = {t[0], t[1], 0};
+      m->mTextureCoords[0][i] = {t[0], t[1], 0};
     }
     if (colored_) {
       const float* rgb = &attrib_.colors[3 * size_t(k.v)];
-      m->mColors[0][c] = {rgb[0], rgb[1], rgb[2], 1};
+      m->mColors[0][i] = {rgb[0], rgb[1], rgb[2], 1};
     }
     if (withNormals && k.n >= 0) {
       const float* n = &attrib_.normals[3 * size_t(k.n)];
-      m->mNormals[c] = {n[0], n[1], n[2]};
+      m->mNormals[i] = {n[0], n[1], n[2]};
     }
   }
+  m->mNumFaces = unsigned(corners.size() / 3);
+  m->mFaces = new aiFace[m->mNumFaces];
   for (unsigned f = 0; f < m->mNumFaces; ++f) {
     aiFace& face = m->mFaces[f];
+    const unsigned* c = &corners[3 * f];
     face.mNumIndices = 3;
-    face.mIndices = new unsigned[3]{3 * f, 3 * f + 1, 3 * f + 2};
+    face.mIndices = new unsigned[3]{c[0], c[1], c[2]};
     if (!withNormals) continue;
-    // A corner without a normal among corners with one takes its face's.
-    const aiVector3D* p = &m->mVertices[3 * f];
-    const aiVector3D flat = ((p[1] - p[0]) ^ (p[2] - p[0])).NormalizeSafe();
+    const aiVector3D* p = m->mVertices;
+    const aiVector3D flat = ((p[c[1]] - p[c[0]]) ^ (p[c[2]] - p[c[0]])).NormalizeSafe();
     for (unsigned k = 0; k < 3; ++k)
-      if (corners[3 * f + k].n < 0) m->mNormals[3 * f + k] = flat;
+      if (vertices[c[k]].n < 0) m->mNormals[c[k]] = flat;
   }
   return m;
 }

@@ -2,11 +2,13 @@
 // Reads an OBJ file and its .mtl files with tinyobjloader into an Assimp scene
 // shaped as Assimp's OBJ importer and its triangulation shape it: a root named
 // after the file, one child per object or group in file order (faces before any
-// get "defaultobject"), one mesh per run of faces in one material, three vertices
-// per triangle, and meshes of the line segments and points. The scene then goes
-// through the same building as Assimp's. Unlike Assimp, an object named twice
-// gives two nodes, a name keeps its spaces, an object without faces gives no node,
-// and a vertex without a colour among coloured ones is white.
+// get "defaultobject"), one mesh per run of faces in one material, and meshes of
+// the line segments and points. Its vertices are shared where Assimp gives each
+// corner its own: the building welds them alike. The scene then goes through the
+// same building as Assimp's. Unlike Assimp, an object named twice gives two nodes,
+// a name keeps its spaces, an object without faces gives no node, a vertex without
+// a colour among coloured ones is white, a corner without a normal among corners
+// with one takes its face's, and a `vt` line's third number is dropped.
 //
 //   ObjReadResult read = readObj("city.obj");
 //   if (read.scene) build(*read.scene, read.opened);
