@@ -40,7 +40,7 @@ void appendUtf8(std::string& out, unsigned code) {
 }
 
 // Unpaired surrogates and all: names keep their bytes' meaning as far as they have one.
-std::string fromUtf16(const std::string& bytes, bool bigEndian) {
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size() / 2);
   for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
@@ -64,13 +64,18 @@ std::string fromUtf16(const std::string& bytes, bool bigEndian) {
   return out;
 }
 
-std::string decoded(std::string bytes) {
-  if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFE && (unsigned char)bytes[1] == 0xFF)
-    return fromUtf16(bytes, true);
-  if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE)
-    return fromUtf16(bytes, false);
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-  return bytes;
+// UTF-16 text as UTF-8 in `owned`, which `bytes` then views; a UTF-8 mark is skipped.
+void decode(std::string_view& bytes, std::string& owned) {
+  const bool big =
+      bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFE && (unsigned char)bytes[1] == 0xFF;
+  const bool little =
+      bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE;
+  if (big || little) {
+    owned = fromUtf16(bytes, big);
+    bytes = owned;
+  } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    bytes.remove_prefix(3);
+  }
 }
 
 // Numbers on a `v` line after the keyword: three for a position, six with a colour.
@@ -87,9 +92,9 @@ int numberCount(const char* at, const char* end) {
 
 }  // namespace
 
-ObjText prepareObjText(std::string bytes) {
+ObjText prepareObjText(std::string_view source) {
   ObjText result;
-  std::string source = decoded(std::move(bytes));
+  decode(source, result.text);
 
   // A material line and what stands in its place.
   struct Edit {
@@ -154,20 +159,24 @@ ObjText prepareObjText(std::string bytes) {
     line = end + 1;
   }
 
+  result.rewritten = !result.text.empty();
   if (edits.empty()) {
-    result.text = std::move(source);
+    if (!result.rewritten) result.original = source;
     return result;
   }
-  result.text.reserve(source.size() + 16);
-  result.text += "mtllib ";
-  result.text += kAllLibraries;
-  result.text += '\n';
+  std::string text;
+  text.reserve(source.size() + 16);
+  text += "mtllib ";
+  text += kAllLibraries;
+  text += '\n';
   size_t from = 0;
   for (const Edit& e : edits) {
-    result.text.append(source, from, e.begin - from);
-    result.text += e.with;
+    text.append(source, from, e.begin - from);
+    text += e.with;
     from = e.end;
   }
-  result.text.append(source, from, std::string::npos);
+  text.append(source, from, std::string::npos);
+  result.text = std::move(text);
+  result.rewritten = true;
   return result;
 }

@@ -6,13 +6,19 @@
 // library the file names, so that all are read before the first face.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The library name of that one line.
 inline constexpr const char* kAllLibraries = "*";
 
 struct ObjText {
-  std::string text;                        // what tinyobjloader reads
+  // What tinyobjloader reads: the file's own bytes where nothing needs changing,
+  // else the text made here.
+  std::string_view source() const { return rewritten ? std::string_view(text) : original; }
+  std::string_view original;
+  std::string text;
+  bool rewritten = false;
   std::vector<std::string> libraries;      // the `mtllib` names, in file order
   std::vector<std::string> materialNames;  // the `usemtl` names, distinct, in first use
   bool facesBeforeObject = false;          // faces, lines or points come before any `o` or `g` line
@@ -20,4 +26,5 @@ struct ObjText {
 };
 
 // UTF-16 text (with its byte order mark) becomes UTF-8; a UTF-8 mark is dropped.
-ObjText prepareObjText(std::string bytes);
+// `bytes` must outlive the result.
+ObjText prepareObjText(std::string_view bytes);
