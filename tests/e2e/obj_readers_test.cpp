@@ -330,7 +330,16 @@ TEST_F(ObjReadersTest, FilesOfOurs) {
   // A library that is not there: the OBJ file's own name with ".mtl" stands in.
   write("stem.mtl", "newmtl lost\nKd 0 1 0\n");
   write("stem.obj", "mtllib gone.mat\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl lost\nf 1 2 3\n");
-  for (const char* file : {"town.obj", "painted.obj", "stem.obj"}) expectSame(dir_ / file);
+  // A face of more corners than tinyobjloader counts (255): Assimp reads the file.
+  std::string disc;
+  for (int i = 0; i < 300; ++i)
+    disc += "v " + std::to_string(std::cos(i * 2 * M_PI / 300)) + " " +
+            std::to_string(std::sin(i * 2 * M_PI / 300)) + " 0\n";
+  disc += "o disc\nf";
+  for (int i = 1; i <= 300; ++i) disc += " " + std::to_string(i);
+  write("disc.obj", disc + "\no tri\nf 1 2 3\n");
+  for (const char* file : {"town.obj", "painted.obj", "stem.obj", "disc.obj"})
+    expectSame(dir_ / file);
 
   // Broken files: both refuse them.
   write("zero.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
