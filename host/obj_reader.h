@@ -8,7 +8,10 @@
 // same building as Assimp's. Unlike Assimp, an object named twice gives two nodes,
 // a name keeps its spaces, an object without faces gives no node, a vertex without
 // a colour among coloured ones is white, a corner without a normal among corners
-// with one takes its face's, and a `vt` line's third number is dropped.
+// with one takes its face's, faces before any `usemtl` have no material (Assimp
+// gives them the library's last), and a `vt` line's third number is dropped. Lines
+// and points of a group that has no faces and is followed by another group go
+// uncounted, as tinyobjloader drops them.
 //
 //   ObjReadResult read = readObj("city.obj");
 //   if (read.scene) build(*read.scene, read.opened);
