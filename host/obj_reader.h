@@ -9,9 +9,10 @@
 // a name keeps its spaces, an object without faces gives no node, a vertex without
 // a colour among coloured ones is white, a corner without a normal among corners
 // with one takes its face's, faces before any `usemtl` have no material (Assimp
-// gives them the library's last), and a `vt` line's third number is dropped. Lines
-// and points of a group that has no faces and is followed by another group go
-// uncounted, as tinyobjloader drops them.
+// gives them the library's last), and a `vt` line's third number is dropped. The
+// count of lines and points not exported may differ too: tinyobjloader gives an
+// object's lines again at each change of material after them, and drops those of a
+// group without faces that another group follows.
 //
 //   ObjReadResult read = readObj("city.obj");
 //   if (read.scene) build(*read.scene, read.opened);
