@@ -16,6 +16,7 @@
 #include "host/console_export_interface.h"
 #include "host/console_host.h"
 #include "host/export_each.h"
+#include "host/huge_pages.h"
 #include "host/load_supervisor.h"
 #include "host/output_path.h"
 #include "host/plugin_loader.h"
@@ -274,6 +275,7 @@ int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream
 }
 
 int runZorvel(int argc, char** argv) {
+  restartWithHugePagesForLargeInputs(argv);
   // Past a file-size limit a write then fails, and the export says so and leaves
   // nothing, instead of dying of the signal.
   std::signal(SIGXFSZ, SIG_IGN);
