@@ -1,5 +1,6 @@
 #include "convert/mesh_converter.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "attributes/face_colors.h"
@@ -217,8 +218,11 @@ void MeshConverter::fillFace(int triangle, FltFace& face) {
 
 bool MeshConverter::writeFaceHead(FltFace& face) {
   if (!file_->write(face)) return false;
-  std::string longId = name_ + "_f" + std::to_string(facesWritten_);
-  if (!file_->writeLongId(longId.c_str())) return false;
+  // Kept between faces: one string per face was a heap allocation per face.
+  char number[16];
+  char* end = std::to_chars(number, number + sizeof number, facesWritten_).ptr;
+  longId_.assign(name_).append("_f").append(number, static_cast<size_t>(end - number));
+  if (!file_->writeLongId(longId_.c_str())) return false;
   ++facesWritten_;
   if (hasComment_ && !file_->write(comment_)) return false;
   return file_->writePushLevel() != 0;

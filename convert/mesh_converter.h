@@ -70,6 +70,7 @@ class MeshConverter {
   int facesWritten_ = 0;
 
   std::string name_;
+  std::string longId_;  // the face being written's long ID
   bool hasName_ = false;
   FltFace faceTemplate_;
   bool propertiesFound_ = false;

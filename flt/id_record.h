@@ -21,6 +21,9 @@ class FltIdRecord : public FltRecordBase {
 
   char id[kIdLength + 1];
 
+ private:
+  void formatId(const char* format, int number);
+
  protected:
   // The default-ID format ("g%d") and the header counter it draws from.
   virtual const char* idFormat() const = 0;

@@ -19,6 +19,53 @@ std::string systemError() {
   return std::strerror(errno);
 }
 
+// The body waits in an unnamed file on the output's own file system, so that
+// close can have the kernel copy it behind the palettes; /tmp where the folder
+// takes no unnamed files.
+FileHandle openBodyFile(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : target.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    if (std::FILE* stream = fdopen(fd, "w+b")) return FileHandle(stream);
+    ::close(fd);
+  }
+  return FileHandle(std::tmpfile());
+}
+
+// Copies all of `from` behind what `to` holds; false, errno set, on failure.
+// Falls back to read and write where the kernel cannot copy between the two.
+bool appendFile(int from, int to) {
+  loff_t at = 0;
+  for (;;) {
+    const ssize_t n = copy_file_range(from, &at, to, nullptr, size_t{1} << 30, 0);
+    if (n > 0) continue;
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    if (at == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                    errno == EBADF))
+      break;
+    return false;
+  }
+  std::vector<char> chunk(size_t{1} << 20);
+  for (;;) {
+    ssize_t n = pread(from, chunk.data(), chunk.size(), at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    at += n;
+    for (const char* p = chunk.data(); n > 0;) {
+      const ssize_t w = ::write(to, p, static_cast<size_t>(n));
+      if (w < 0 && errno == EINTR) continue;
+      if (w < 0) return false;
+      p += w;
+      n -= w;
+    }
+  }
+}
+
 }  // namespace
 
 FltOutputFile::FltOutputFile() {
@@ -80,7 +127,7 @@ int FltOutputFile::open(const std::string& path, int version) {
     error_ = real_.error();
     return 0;
   }
-  body_ = FileHandle(std::tmpfile());
+  body_ = openBodyFile(real_.target());
   if (!body_) {
     failed_ = true;
     error_ = "cannot create a temporary file for " + path + ": " + systemError();
@@ -88,6 +135,7 @@ int FltOutputFile::open(const std::string& path, int version) {
     return 0;
   }
   current_ = body_.get();
+  buffer_.target(fileno(current_));
   path_ = path;
   textureList_.layout().setFilePath(layoutPathFor(path), &stage_);
   state_ = State::kOpen;
@@ -146,7 +194,8 @@ int FltOutputFile::writeRecord(FltRecord& record) {
     default:
       break;
   }
-  if (!record.writeTo(current_)) {
+  record.finish();
+  if (record.length() > 0 && !buffer_.append(record.data(), record.length())) {
     fail("cannot write " + path_ + ": " + systemError());
     return 0;
   }
@@ -190,27 +239,14 @@ int FltOutputFile::writePopSubface() {
 
 int FltOutputFile::writeLongId(const char* text) {
   if (!text) return 1;
-  FltLongId r(text);
-  return write(r);
+  FltTextRecord::serialiseText(scratch_, FltLongId::kOpcode, text);
+  return writeRecord(scratch_);
 }
 
 bool FltOutputFile::copyBody() {
-  std::FILE* body = body_.get();
-  if (std::fflush(body) != 0 || std::fseek(body, 0, SEEK_SET) != 0) {
-    fail("cannot read back the temporary body of " + path_ + ": " + systemError());
-    return false;
-  }
-  std::vector<char> chunk(1 << 16);
-  for (;;) {
-    size_t n = std::fread(chunk.data(), 1, chunk.size(), body);
-    if (n == 0) break;
-    if (std::fwrite(chunk.data(), 1, n, real_.stream()) != n) {
-      fail("cannot write " + path_ + ": " + systemError());
-      return false;
-    }
-  }
-  if (std::ferror(body)) {
-    fail("cannot read back the temporary body of " + path_);
+  if (!buffer_.flush() || std::fflush(real_.stream()) != 0 ||
+      !appendFile(fileno(body_.get()), fileno(real_.stream()))) {
+    fail("cannot write " + path_ + ": " + systemError());
     return false;
   }
   return true;
@@ -228,6 +264,7 @@ bool FltOutputFile::finishRealFile() {
 }
 
 void FltOutputFile::closeStreams() {
+  buffer_.release();
   body_.reset();
   real_.discard();
   stage_.discard();
@@ -240,7 +277,10 @@ int FltOutputFile::close() {
   // refused, and !failed_ below decides.
   static_cast<void>(flushPending());
   while (pushDepth_ > 0 && !failed_) static_cast<void>(writePopLevel());
+  // The body's last records, before the buffer turns to the real file.
+  if (!failed_ && !buffer_.flush()) fail("cannot write " + path_ + ": " + systemError());
   current_ = real_.stream();
+  buffer_.target(fileno(current_));
   vertexPalette_.resolveColors(colorPalette_);
   static_cast<void>(write(header_));
   static_cast<void>(write(colorPalette_));

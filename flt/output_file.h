@@ -1,7 +1,7 @@
 #pragma once
 // The one object through which an export writes its file. Hierarchy records stream
 // into a temporary body while the scene is walked; at close the header and the
-// palettes go to the real file and the body is copied behind them.
+// palettes go to the real file and the kernel copies the body behind them.
 //
 // The real file, and every file the export writes beside it (its stage: texture
 // copies, attribute files, the layout), stay unnamed until a successful close puts
@@ -26,6 +26,7 @@
 #include "flt/vertex_list.h"
 #include "flt/vertex_palette.h"
 #include "flt/warning_sink.h"
+#include "flt/write_buffer.h"
 
 class FltColorPalette;
 class FltMaterialPalette;
@@ -123,8 +124,10 @@ class FltOutputFile : public FltRecordHolder {
   FltRecord pendingRecord_;
   bool flushing_ = false;
   bool paletteWriting_ = false;
-  // Where records go now: the body during the walk, the real file at close.
+  // Where records go now: the body during the walk, the real file at close;
+  // they pass through buffer_ on the way.
   std::FILE* current_ = nullptr;
+  WriteBuffer buffer_;
   FileHandle body_;
   StagedFile real_;
   FileStage stage_;

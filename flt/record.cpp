@@ -62,6 +62,16 @@ void FltRecord::seek(int pos) {
 
 int FltRecord::skip(int n) {
   if (n < 1) return 0;
+  // Reserved fields inside what the block holds: zeros in place, no resizing.
+  const int end = cursor_ + n;
+  if (end <= capacity_ && end <= kMaxLength) {
+    if (end > length_) {
+      std::memset(data_ + length_, 0, static_cast<size_t>(end - length_));
+      length_ = static_cast<uint16_t>(end);
+    }
+    cursor_ = static_cast<int16_t>(end);
+    return n;
+  }
   int existing = std::min(n, length_ - cursor_);
   cursor_ = static_cast<int16_t>(cursor_ + existing);
   int grow = n - existing;
@@ -99,17 +109,13 @@ int FltRecord::readBytes(void* dst, int n) {
 }
 
 void FltRecord::writeText(const char* text, int width) {
-  char field[256] = {};
-  uint8_t* buffer = reinterpret_cast<uint8_t*>(field);
-  if (width > static_cast<int>(sizeof field)) {
-    // Wide fields are rare (external reference paths); write them in two steps.
-    size_t n = text ? std::min(std::strlen(text), static_cast<size_t>(width)) : 0;
-    writeBytes(text, static_cast<int>(n));
-    skip(width - static_cast<int>(n));
-    return;
-  }
-  if (text) std::strncpy(field, text, width);
-  writeBytes(buffer, width);
+  if (width < 1) return;
+  // As strncpy into the field: the text up to its end, then zeros over the rest.
+  static const uint8_t kZeros[64] = {};
+  const int n = text ? static_cast<int>(strnlen(text, static_cast<size_t>(width))) : 0;
+  writeBytes(text, n);
+  for (int rest = width - n; rest > 0; rest -= static_cast<int>(sizeof kZeros))
+    writeBytes(kZeros, std::min(rest, static_cast<int>(sizeof kZeros)));
 }
 
 void FltRecord::readText(char* dst, int width) {
@@ -139,18 +145,23 @@ void FltRecord::begin(uint16_t opcode) {
 }
 
 void FltRecord::finish() {
+  // Every record but the first: the padding fits the block, the length goes in place.
+  const int padded = (length_ + 7) & ~7;
+  if (length_ >= 4 && opcode_ != FltVertexList::kOpcode && padded <= capacity_ &&
+      padded <= kMaxLength) {
+    std::memset(data_ + length_, 0, static_cast<size_t>(padded - length_));
+    length_ = static_cast<uint16_t>(padded);
+    data_[2] = static_cast<uint8_t>(length_ >> 8);
+    data_[3] = static_cast<uint8_t>(length_);
+    cursor_ = 4;
+    return;
+  }
   seek(length_);
   if (opcode_ != FltVertexList::kOpcode) alignTo8();
   // An overflowed record ends at the last multiple of 8 below the limit.
   if (length_ % 8 != 0 && opcode_ != FltVertexList::kOpcode) setLength(length_ - length_ % 8);
   seek(2);
   write16(length_);
-}
-
-bool FltRecord::writeTo(std::FILE* stream) {
-  finish();
-  if (length_ == 0) return true;
-  return std::fwrite(data_, length_, 1, stream) == 1;
 }
 
 void FltRecord::assign(const uint8_t* bytes, int n) {

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 class FltRecord {
  public:
@@ -83,8 +82,6 @@ class FltRecord {
 
   void begin(uint16_t opcode);
   void finish();
-  // Finishes the record and writes it; false when the stream write failed.
-  [[nodiscard]] bool writeTo(std::FILE* stream);
 
   // Loads a whole record (head included) read from a file, for the parse side.
   void assign(const uint8_t* bytes, int n);

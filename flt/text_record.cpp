@@ -6,10 +6,14 @@
 #include "flt/record.h"
 
 void FltTextRecord::serialise(FltRecord& r, int /*version*/) const {
-  r.begin(opcode());
   // A text with an embedded zero ends there, as it would for a C string.
-  size_t n = std::min({std::strlen(text_.c_str()), text_.size(), kMaxText});
-  r.writeBytes(text_.data(), static_cast<int>(n));
+  serialiseText(r, opcode(), text_.c_str());
+}
+
+void FltTextRecord::serialiseText(FltRecord& r, uint16_t opcode, const char* text) {
+  r.begin(opcode);
+  const size_t n = strnlen(text, kMaxText);
+  r.writeBytes(text, static_cast<int>(n));
   r.write8(0);
   r.finish();
 }

@@ -19,6 +19,8 @@ class FltTextRecord : public FltRecordBase {
 
   // Texts past kMaxText are cut to fit.
   void serialise(FltRecord& record, int version) const override;
+  // The same record for a text held elsewhere.
+  static void serialiseText(FltRecord& record, uint16_t opcode, const char* text);
   void parse(FltRecord& record, int version) override;
 
  private:

@@ -2,6 +2,8 @@
 
 #include <assimp/mesh.h>
 
+#include <algorithm>
+
 #include "host/vertex_welder.h"
 
 namespace {
@@ -39,11 +41,12 @@ bool hasTriangles(const aiMesh& mesh) {
 }
 
 Mesh buildHostMesh(const std::vector<MeshPart>& parts) {
-  size_t triangles = 0;
+  size_t triangles = 0, vertices = 0;
   bool anyColors = false, anyUv = false;
   for (const MeshPart& part : parts) {
     if (!part.mesh || !hasTriangles(*part.mesh)) continue;
     triangles += part.mesh->mNumFaces;
+    vertices += part.mesh->mNumVertices;
     anyColors |= part.mesh->HasVertexColors(0);
     anyUv |= hasUv(*part.mesh, part.uvChannel);
   }
@@ -55,6 +58,13 @@ Mesh buildHostMesh(const std::vector<MeshPart>& parts) {
   VertexWelder<kUvWords> uvs;
   std::vector<Point3> normals;
   std::vector<bool> specified;
+  // At most one host vertex per Assimp vertex, and in closed meshes about half as
+  // many as triangles; Assimp's meshes give each corner a vertex of its own.
+  const size_t expected = std::min(vertices, triangles + 2);
+  out.verts.reserve(expected);
+  normals.reserve(expected);
+  specified.reserve(expected);
+  if (anyColors) out.vertCols.reserve(expected);
   uint32_t noUv = kUnset;  // the texture vertex of parts without coordinates
 
   for (const MeshPart& part : parts) {

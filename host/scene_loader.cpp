@@ -17,6 +17,7 @@
 
 #include "host/assimp_scene_check.h"
 #include "host/gltf_reader.h"
+#include "host/obj_reader.h"
 #include "host/reader_files.h"
 #include "host/scene_builder.h"
 
@@ -164,6 +165,23 @@ SceneLoadResult loadWithTinyGltf(const std::string& path, const SceneLoadOptions
   return result;
 }
 
+bool isObjPath(const std::string& path) {
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".obj";
+}
+
+// Assimp's OBJ reader looks each object's name up among all read before it, which
+// makes a file of many objects slow to read; tinyobjloader does not.
+SceneLoadResult loadWithTinyObj(const std::string& path, const SceneLoadOptions& options) {
+  if (options.progress) options.progress(0);
+  ObjReadResult read = readObj(path);
+  if (read.needsAssimp) return loadWithAssimp(path, options);
+  if (!read.scene) return failure(path, read.error);
+  if (options.progress) options.progress(100);
+  return hostScene(*read.scene, path, options, std::move(read.opened));
+}
+
 }  // namespace
 
 SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& options) {
@@ -171,6 +189,8 @@ SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& optio
   try {
     if (options.reader == SceneReader::kAuto && isGltfPath(path))
       return loadWithTinyGltf(path, options);
+    if (options.reader == SceneReader::kAuto && isObjPath(path))
+      return loadWithTinyObj(path, options);
     return loadWithAssimp(path, options);
   } catch (const std::exception& e) {
     return failure(path, e.what());

@@ -48,7 +48,8 @@ class VertexWelder {
   size_t size() const { return keys_.size(); }
 
  private:
-  static constexpr size_t kFirstTableSize = 1024;
+  // Small: a scene of many small objects welds each in a table of its own.
+  static constexpr size_t kFirstTableSize = 32;
   struct Slot {
     uint32_t index = 0;  // vertex index + 1; 0 marks an empty slot
     uint32_t hash = 0;

@@ -9,10 +9,10 @@
 #include "flt/header.h"
 #include "flt/opcodes.h"
 #include "options/geo_coordinate.h"
-#include "options/run_options_dialog.h"
 #include "plugin/bitmap.h"
 #include "plugin/export_interface.h"
 #include "plugin/host_interface.h"
+#include "plugin/run_options_dialog.h"
 #include "plugin/scene_node.h"
 #include "plugin/string_table.h"
 

@@ -17,6 +17,7 @@
 #include "tests/e2e/child_process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_client.h"
+#include "window/window_module.h"
 
 namespace fs = std::filesystem;
 
@@ -94,9 +95,10 @@ TEST_F(GuiProgressCommandTest, CancelInTheProgressWindowEndsAsCtrlCDoesButWithSt
 TEST_F(GuiProgressCommandTest, WithoutItsModuleTheProgressGoesToTheTerminalAfterOneWarning) {
   ScopedWorkDir dir;
   e2e::writeBoxes("box.obj", 3);
-  // The plug-in folder holds zorvel.dle alone.
+  // The plug-in folder holds zorvel.dle and the options window alone.
   fs::create_directories("plugins");
-  fs::create_symlink(kBin + "/zorvel.dle", "plugins/zorvel.dle");
+  for (const std::string name : {"zorvel.dle", kWindowModuleFileName})
+    fs::create_symlink(kBin + "/" + name, "plugins/" + name);
   e2e::Child child({kBin + "/zorvel", "--dialog=gui", "box.obj", "box.flt"},
                    {"ZORVEL_PLUGIN_DIR=" + fs::absolute("plugins").string()});
   ASSERT_NO_FATAL_FAILURE(pressOk(child));

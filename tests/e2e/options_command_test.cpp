@@ -1,5 +1,6 @@
 // The options as the zorvel program settles them: the dialog views' failures on
-// standard error, and the example scene's header node with and without a dialog.
+// standard error, the window's module and what runs without it, and the example
+// scene's header node with and without a dialog.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +10,10 @@
 #include <vector>
 
 #include "tests/convert/export_test_support.h"
+#include "tests/e2e/box_scene.h"
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/terminal_run.h"
+#include "window/window_module.h"
 
 namespace fs = std::filesystem;
 
@@ -40,6 +44,61 @@ TEST(OptionsCommandTest, WithoutADisplayTheWindowFailsWithOneMessage) {
             "zorvel: cannot show the options window: no display (use the terminal or batch "
             "dialog)\n");
   EXPECT_FALSE(fs::exists("t.flt"));
+}
+
+// The toolkit is the start-up's biggest cost: only the window view may load it.
+TEST(OptionsCommandTest, OnlyTheWindowViewLoadsItsModuleAndTheToolkit) {
+  ScopedWorkDir dir;
+  e2e::writeBoxes("box.obj", 3);
+  // The loader names every file it opens on standard error.
+  const std::vector<std::string> env = {"LD_DEBUG=files", "DISPLAY="};
+  for (const char* view : {"--no-prompt", "--dialog=batch", "--dialog=terminal"}) {
+    SCOPED_TRACE(view);
+    const auto r = zorvel({view, "--quiet", "box.obj", "box.flt"}, env);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("zorvel.dle"), std::string::npos) << "the loader said nothing";
+    EXPECT_EQ(r.err.find(kWindowModuleFileName), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("libfltk"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("libX11"), std::string::npos) << r.err;
+  }
+  const auto window = zorvel({"--dialog=gui", "--quiet", "box.obj", "box.flt"}, env);
+  EXPECT_EQ(window.status, 2);  // no display, once the module is in
+  EXPECT_NE(window.err.find(kWindowModuleFileName), std::string::npos);
+  EXPECT_NE(window.err.find("libfltk"), std::string::npos);
+}
+
+// Without zorvel_window.so beside the plug-in the window view says so in one line
+// and gives way to a view without a toolkit: the form on a terminal, else batch.
+TEST(OptionsCommandTest, WithoutItsModuleTheWindowGivesWayAfterOneWarning) {
+  ScopedWorkDir dir;
+  e2e::writeBoxes("box.obj", 3);
+  fs::create_directories("plugins");
+  fs::create_symlink(kBin + "/zorvel.dle", "plugins/zorvel.dle");
+  const std::string plugins = fs::absolute("plugins").string();
+  // No display either: the window could not show had its module loaded.
+  const std::vector<std::string> env = {"ZORVEL_PLUGIN_DIR=" + plugins, "DISPLAY="};
+  const std::string warning = "zorvel: warning: cannot load " + plugins + "/" +
+                              kWindowModuleFileName +
+                              ": cannot open shared object file: No such file or directory; ";
+
+  const auto batch = zorvel({"--dialog=gui", "box.obj", "batch.flt"}, env);
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_EQ(batch.err, warning + "the options are taken from the command line\n");
+  EXPECT_NE(batch.out.find("zorvel: wrote batch.flt: 18 faces"), std::string::npos) << batch.out;
+  EXPECT_NE(batch.out.find(", 1 warning\n"), std::string::npos) << batch.out;
+
+  // Enter keeps every field, and OK.
+  const e2e::TerminalRun form =
+      e2e::runInTerminal({kBin + "/zorvel", "--dialog=gui", "box.obj", "form.flt"}, 100, "",
+                         std::string(20, '\n'), env);
+  EXPECT_EQ(form.status, 0) << form.screen;
+  EXPECT_NE(form.screen.find(warning + "the options show on the terminal\r\n"), std::string::npos)
+      << form.screen;
+  const size_t first = form.screen.find("cannot load");
+  EXPECT_EQ(form.screen.find("cannot load", first + 1), std::string::npos) << form.screen;
+  EXPECT_NE(form.screen.find("Press Enter to keep a value."), std::string::npos) << form.screen;
+  EXPECT_NE(form.screen.find("zorvel: wrote form.flt: 18 faces"), std::string::npos) << form.screen;
+  EXPECT_EQ(readBackFlt("form.flt").tokens, readBackFlt("batch.flt").tokens);
 }
 
 TEST(OptionsCommandTest, BatchReportsEveryBadFieldOnceWithThePrefix) {

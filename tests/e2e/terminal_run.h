@@ -1,4 +1,5 @@
-// A program run on a pseudo-terminal of a given width, as a user's terminal runs it.
+// A program run on a pseudo-terminal of a given width, as a user's terminal runs it,
+// with what the user types given beforehand.
 #pragma once
 
 #include <pty.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,10 @@ struct TerminalRun {
   std::string screen;  // everything written to the terminal, escapes included
 };
 
+// `typed` reaches the program as keys would; `env` entries ("NAME=value") are added.
 inline TerminalRun runInTerminal(const std::vector<std::string>& args, int columns,
-                                 const std::string& dir = "") {
+                                 const std::string& dir = "", const std::string& typed = "",
+                                 const std::vector<std::string>& env = {}) {
   TerminalRun result;
   winsize size = {};
   size.ws_row = 24;
@@ -31,8 +35,16 @@ inline TerminalRun runInTerminal(const std::vector<std::string>& args, int colum
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(127);
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     execv(argv[0], argv.data());
     _exit(127);
+  }
+  // The terminal holds the keys until the program reads them.
+  for (size_t at = 0; at < typed.size();) {
+    const ssize_t n = write(master, typed.data() + at, typed.size() - at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    at += size_t(n);
   }
   char buffer[65536];
   for (;;) {

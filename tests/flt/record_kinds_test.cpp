@@ -179,6 +179,11 @@ TEST(FltIdRecord, UnnamedRecordsDrawTheirKindsCounterOfTheExport) {
   EXPECT_EQ(idsOf(FltBsp()), "b1,b2");
   EXPECT_EQ(idsOf(FltClipRegion()), "c1,c2");
   EXPECT_EQ(idsOf(FltLightPoint()), "lp1,lp2");
+  // Past the 16-bit counter's end the number turns negative, and IDs stay within 8.
+  file.header().nextFaceId = 32767;
+  EXPECT_EQ(idsOf(FltFace()), "f32767,f-32768");
+  file.header().nextLightPointId = -32768;
+  EXPECT_EQ(idsOf(FltLightPoint()), "lp-32768,lp-32767");
   ASSERT_EQ(file.close(), 1) << file.error();
   // The next export starts its counters again.
   ASSERT_TRUE(file.open("ids.flt", 1520));

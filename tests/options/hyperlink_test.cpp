@@ -18,10 +18,10 @@
 #include <sstream>
 
 #include "options/desktop_entry.h"
-#include "options/hyperlink_widget.h"
 #include "options/link_opener.h"
 #include "options/process_launcher.h"
 #include "tests/support/temp_dir.h"
+#include "window/hyperlink_widget.h"
 
 namespace fs = std::filesystem;
 

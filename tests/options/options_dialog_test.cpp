@@ -12,7 +12,6 @@
 
 #include "options/batch_options_view.h"
 #include "options/export_options.h"
-#include "options/run_options_dialog.h"
 #include "options/terminal_options_form.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // zorvel.dle as the host meets it: loaded with dlopen from the bin folder and
 // asked through its four entry points, the class descriptor and the exporter,
-// whose texts come from the string table through one shared buffer.
+// whose texts come from the string table through one shared buffer; and what it
+// and the options window module beside it export and link.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -13,10 +14,12 @@
 #include "plugin/module_entry.h"
 #include "plugin/scene_exporter.h"
 #include "plugin/string_table.h"
+#include "window/window_module.h"
 
 namespace {
 
 const std::string kModulePath = std::string(ZORVEL_BIN_DIR) + "/zorvel.dle";
+const std::string kWindowModulePath = std::string(ZORVEL_BIN_DIR) + "/" + kWindowModuleFileName;
 
 // The module stays loaded until the process ends, as in the host.
 class ModuleTest : public ::testing::Test {
@@ -84,20 +87,54 @@ TEST_F(ModuleTest, ExporterAnswersTheFileDialogQueriesThroughOneBuffer) {
   EXPECT_EQ(stringTableText(4), nullptr);
 }
 
-TEST(ModuleSymbolsTest, OnlyTheFourEntryPointsAreExported) {
-  const std::string command = "nm -D --defined-only '" + kModulePath + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::set<std::string> names;
+// The last word of each line `command` prints; it must succeed.
+std::set<std::string> lastWords(const std::string& command) {
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  EXPECT_NE(pipe, nullptr) << command;
+  std::set<std::string> words;
+  if (!pipe) return words;
   char line[1024];
   while (std::fgets(line, sizeof line, pipe)) {
     std::string text(line);
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    names.insert(text.substr(text.rfind(' ') + 1));
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    words.insert(text.substr(text.rfind(' ') + 1));
   }
-  ASSERT_EQ(pclose(pipe), 0) << "nm failed on " << kModulePath;
-  EXPECT_EQ(names, (std::set<std::string>{"LibClassDesc", "LibDescription", "LibNumberClasses",
-                                          "LibVersion"}));
+  EXPECT_EQ(pclose(pipe), 0) << command << " failed";
+  return words;
+}
+
+std::set<std::string> exportedNames(const std::string& module) {
+  return lastWords("nm -D --defined-only '" + module + "'");
+}
+
+// The libraries a module names itself, as "[libX11.so.6]".
+std::set<std::string> neededLibraries(const std::string& module) {
+  std::set<std::string> needed;
+  for (const std::string& word : lastWords("readelf -d '" + module + "' | grep NEEDED"))
+    needed.insert(word.substr(1, word.size() - 2));
+  return needed;
+}
+
+bool anyToolkit(const std::set<std::string>& libraries) {
+  for (const std::string& name : libraries)
+    if (name.rfind("libfltk", 0) == 0 || name.rfind("libX", 0) == 0 || name.rfind("libxcb", 0) == 0)
+      return true;
+  return false;
+}
+
+TEST(ModuleSymbolsTest, OnlyTheEntryPointsAreExported) {
+  EXPECT_EQ(exportedNames(kModulePath), (std::set<std::string>{"LibClassDesc", "LibDescription",
+                                                               "LibNumberClasses", "LibVersion"}));
+  EXPECT_EQ(exportedNames(kWindowModulePath), std::set<std::string>{kWindowRunOptionsSymbol});
+}
+
+// Every export loads zorvel.dle, only the window view the toolkit: were the window
+// linked back into the export core, each export would pay for FLTK and X11 again.
+TEST(ModuleSymbolsTest, TheToolkitComesWithTheWindowModuleAlone) {
+  const std::set<std::string> core = neededLibraries(kModulePath);
+  EXPECT_TRUE(core.count("libc.so.6")) << "no libraries read from " << kModulePath;
+  EXPECT_FALSE(anyToolkit(core)) << kModulePath << " needs the toolkit";
+  EXPECT_TRUE(anyToolkit(neededLibraries(kWindowModulePath)));
 }
 
 }  // namespace

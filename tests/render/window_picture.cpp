@@ -12,8 +12,8 @@
 #include <stb/stb_image_write.h>
 
 #include "options/export_options.h"
-#include "options/fltk_options_window.h"
 #include "options/options_dialog.h"
+#include "window/fltk_options_window.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -1,5 +1,7 @@
 #include "tests/support/look_compare.h"
 
+#include "tests/support/written_faces.h"
+
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -11,38 +13,7 @@
 #include <map>
 #include <sstream>
 
-#include "flt/color_palette.h"
-#include "flt/face.h"
-#include "flt/file_reader.h"
-#include "flt/object.h"
-#include "flt/text_record.h"
-#include "flt/vertex.h"
-#include "flt/vertex_list.h"
-
 namespace {
-
-struct V3 {
-  double x = 0, y = 0, z = 0;
-};
-V3 operator-(V3 a, V3 b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-V3 operator*(V3 a, double s) {
-  return {a.x * s, a.y * s, a.z * s};
-}
-V3 cross(V3 a, V3 b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double dot(V3 a, V3 b) {
-  return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-double length(V3 a) {
-  return std::sqrt(dot(a, a));
-}
-
-struct Rgb {
-  double r = 0, g = 0, b = 0;
-};
 
 std::string text(V3 p) {
   std::ostringstream s;
@@ -75,25 +46,6 @@ struct SourceTriangle {
   // A mirroring transform turns the corners' order: the front stays where the
   // normals are, as the modelling host shows it.
   bool mirrored = false;
-};
-
-struct WrittenCorner {
-  V3 p;
-  bool hasUv = false;
-  double u = 0, v = 0;
-  bool hasNormal = false;
-  V3 n;
-};
-
-struct WrittenFace {
-  std::string object;
-  std::vector<WrittenCorner> corners;
-  V3 normal;  // Newell's, not normalised
-  V3 low, high;
-  bool hasColor = false;
-  Rgb color;
-  int lightMode = 0;
-  int drawType = 0;
 };
 
 const char* const kStandInNames[] = {AI_DEFAULT_MATERIAL_NAME, "%%%DEFAULT"};
@@ -221,26 +173,6 @@ class SourceReader {
   bool upToZ_;
 };
 
-Rgb paletteColor(const FltColorPalette& palette, int32_t index) {
-  const int slot = index / 128;
-  if (index < 0 || slot >= palette.capacity()) return {};
-  const double brightness = (index % 128) / 127.0;
-  float r, g, b;
-  palette.slot(slot).toFloats(r, g, b);
-  return {r * brightness, g * brightness, b * brightness};
-}
-
-V3 newell(const std::vector<WrittenCorner>& c) {
-  V3 n;
-  for (size_t i = 0; i < c.size(); ++i) {
-    const V3 a = c[i].p, b = c[(i + 1) % c.size()].p;
-    n.x += (a.y - b.y) * (a.z + b.z);
-    n.y += (a.z - b.z) * (a.x + b.x);
-    n.z += (a.x - b.x) * (a.y + b.y);
-  }
-  return n;
-}
-
 // Collinear corners are convex; a corner that turns back on itself is not.
 // `worst` is the sine of the sharpest wrong turn (0 when there is none).
 bool convex(const WrittenFace& f, double& worst) {
@@ -260,93 +192,6 @@ bool convex(const WrittenFace& f, double& worst) {
     }
   }
   return ok;
-}
-
-bool readFlt(const std::string& path, std::vector<WrittenFace>& faces, std::string& error) {
-  FltFileReader reader;
-  if (!reader.open(path)) {
-    error = reader.error();
-    return false;
-  }
-  FltColorPalette palette;
-  std::map<int64_t, WrittenCorner> vertices;
-  int64_t paletteStart = -1;
-  // The object each level belongs to; a face belongs to the nearest one.
-  std::vector<std::string> levels{""};
-  std::string last;
-  uint16_t lastPrimary = 0;
-  FltFace face;
-  while (reader.next()) {
-    const uint16_t op = reader.opcode();
-    if (op == FltColorPalette::kOpcode) palette.readFrom(reader);
-    if (op == 67) paletteStart = reader.offset();
-    if (paletteStart >= 0 && op >= FltVertex::kWithColor && op <= FltVertex::kWithTexture) {
-      FltVertex v;
-      v.readFrom(reader);
-      vertices[reader.offset() - paletteStart] = {{v.x, v.y, v.z},
-                                                  v.hasTexCoord(),
-                                                  v.u,
-                                                  v.v,
-                                                  v.hasNormal(),
-                                                  {v.normalI, v.normalJ, v.normalK}};
-    }
-    if (op == 10 || op == 19) {
-      levels.push_back(last);
-    } else if ((op == 11 || op == 20) && levels.size() > 1) {
-      levels.pop_back();
-      last = levels.back();
-    } else if (op == FltObject::kOpcode) {
-      FltObject object;
-      object.readFrom(reader);
-      last = object.id;
-      lastPrimary = op;
-    } else if (op == FltLongId::kOpcode && lastPrimary == FltObject::kOpcode) {
-      FltLongId id;
-      id.readFrom(reader);
-      last = id.text();
-    } else if (op == FltFace::kOpcode) {
-      face = FltFace();
-      face.readFrom(reader);
-      lastPrimary = op;
-    } else if (op == FltVertexList::kOpcode && lastPrimary == FltFace::kOpcode) {
-      FltVertexList list;
-      list.readFrom(reader);
-      WrittenFace f;
-      f.object = levels.back();
-      for (int32_t offset : list.offsets()) {
-        const auto found = vertices.find(offset);
-        if (found != vertices.end()) f.corners.push_back(found->second);
-      }
-      if (face.flags & FltFace::kFlagNoColor) {
-        f.hasColor = false;
-      } else if (face.flags & 0x10000000u) {  // packed colour
-        float r, g, b;
-        face.primaryColor.toFloats(r, g, b);
-        f.hasColor = true;
-        f.color = {r, g, b};
-      } else {
-        f.hasColor = true;
-        f.color = paletteColor(palette, face.primaryColorIndex);
-      }
-      f.lightMode = face.lightMode;
-      f.drawType = face.drawType;
-      f.normal = newell(f.corners);
-      if (!f.corners.empty()) f.low = f.high = f.corners[0].p;
-      for (const WrittenCorner& c : f.corners) {
-        f.low = {std::min(f.low.x, c.p.x), std::min(f.low.y, c.p.y), std::min(f.low.z, c.p.z)};
-        f.high = {std::max(f.high.x, c.p.x), std::max(f.high.y, c.p.y), std::max(f.high.z, c.p.z)};
-      }
-      faces.push_back(std::move(f));
-      lastPrimary = op;
-    } else if (op != FltLongId::kOpcode && op != 31) {
-      lastPrimary = op;
-    }
-  }
-  if (reader.faulted()) {
-    error = path + ": " + reader.fault();
-    return false;
-  }
-  return true;
 }
 
 // Where a point lies in a face: not at all, or with the texture coordinates there.
@@ -551,7 +396,7 @@ LookTally compareLook(const std::string& scenePath, const std::string& fltPath,
   source.walk(*scene->mRootNode, aiMatrix4x4());
 
   std::vector<WrittenFace> faces;
-  if (!readFlt(fltPath, faces, tally.error)) return tally;
+  if (!readWrittenFaces(fltPath, faces, tally.error)) return tally;
   for (const WrittenFace& f : faces) {
     ++tally.faces;
     if (std::isfinite(length(f.normal))) tally.writtenArea += length(f.normal) / 2;

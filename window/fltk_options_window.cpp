@@ -1,4 +1,4 @@
-#include "options/fltk_options_window.h"
+#include "window/fltk_options_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -15,9 +15,9 @@
 #include <cmath>
 #include <string>
 
-#include "options/hyperlink_widget.h"
-#include "options/message_box.h"
 #include "options/options_dialog.h"
+#include "window/hyperlink_widget.h"
+#include "window/message_box.h"
 
 namespace {
 

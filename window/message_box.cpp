@@ -1,4 +1,4 @@
-#include "options/message_box.h"
+#include "window/message_box.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>

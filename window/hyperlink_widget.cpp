@@ -1,11 +1,11 @@
-#include "options/hyperlink_widget.h"
+#include "window/hyperlink_widget.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
-#include "options/message_box.h"
+#include "window/message_box.h"
 
 HyperlinkWidget::HyperlinkWidget(int x, int y, int w, int h, const char* text,
                                  const std::string& target, Hyperlink::Opener opener)

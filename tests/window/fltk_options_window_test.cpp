@@ -1,5 +1,5 @@
 // The dialog window under a real X display (the ctest entry runs it in xvfb).
-#include "options/fltk_options_window.h"
+#include "window/fltk_options_window.h"
 
 // Before X11, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
@@ -21,11 +21,10 @@
 
 #include "options/dialog_controls.h"
 #include "options/export_options.h"
-#include "options/hyperlink_widget.h"
-#include "options/message_box.h"
 #include "options/options_dialog.h"
-#include "options/run_options_dialog.h"
 #include "tests/support/x_client.h"
+#include "window/hyperlink_widget.h"
+#include "window/message_box.h"
 
 namespace {
 
