@@ -182,6 +182,13 @@ GltfReadResult readWith(const std::string& path, MappedFile& bytes) {
       result.assimp = "sparse accessors";
       return result;
     }
+  // tinygltf reads a "primitives" of the wrong type as none, and the mesh would
+  // vanish without a word; Assimp refuses the file and says why.
+  for (const tinygltf::Mesh& m : model.meshes)
+    if (m.primitives.empty()) {
+      result.assimp = "a mesh without primitives";
+      return result;
+    }
 
   result.scene = makeGltfScene(model, outline, result);
   if (!result.assimp.empty() || !result.refusal.empty()) result.scene.reset();

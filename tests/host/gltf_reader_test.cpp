@@ -221,15 +221,22 @@ TEST_F(GltfReaderTest, WhatAssimpReadsOtherwiseIsLeftToIt) {
       document().insert(1, R"("extensionsUsed":["KHR_texture_transform"],)");
   const std::string version1 =
       R"({"asset":{"version":"1.0"},"scene":"s","scenes":{"s":{"nodes":[]}}})";
-  for (const std::string& text : {sparse, quantized, transform, version1}) {
+  // tinygltf takes primitives of the wrong type for none.
+  const std::string noPrimitives =
+      replaced(document(), R"("primitives":[)", R"("primitives":{"x":[)");
+  const std::string wrongType = replaced(noPrimitives, "]}],\"accessors\"", "]}}],\"accessors\"");
+  for (const std::string& text : {sparse, quantized, transform, version1, wrongType}) {
     const std::string path = write("other.gltf", text);
     const GltfReadResult read = readGltf(path);
     EXPECT_FALSE(read.assimp.empty()) << text;
     EXPECT_EQ(read.scene, nullptr);
   }
-  // And Assimp then reads it as before.
+  // And Assimp then reads it as before, or refuses it and says why.
   const SceneLoadResult loaded = load(write("sparse.gltf", sparse));
   EXPECT_TRUE(loaded) << loaded.error;
+  const SceneLoadResult refused = load(write("wrong.gltf", wrongType));
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.error.find("wrong.gltf"), std::string::npos) << refused.error;
 }
 
 // Every cut of a text file and of a binary one's data, and a few hundred garbled
