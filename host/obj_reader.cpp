@@ -1,16 +1,13 @@
 #include "host/obj_reader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <tiny_obj_loader.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <istream>
 #include <streambuf>
 
+#include "host/mapped_file.h"
 #include "host/obj_materials.h"
 #include "host/obj_text.h"
 #include "host/polygon_triangulation.h"
@@ -26,43 +23,6 @@ class TextBuffer : public std::streambuf {
     char* begin = const_cast<char*>(text.data());
     setg(begin, begin, begin + text.size());
   }
-};
-
-// The file's bytes mapped: no copy, and its pages come from the page cache.
-class MappedFile {
- public:
-  explicit MappedFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-      size_ = size_t(st.st_size);
-      ok_ = true;
-      if (size_ > 0) {
-        void* at = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (at == MAP_FAILED) {
-          ok_ = false;
-          size_ = 0;
-        } else {
-          data_ = static_cast<const char*>(at);
-        }
-      }
-    }
-    close(fd);
-  }
-  ~MappedFile() {
-    if (data_) munmap(const_cast<char*>(data_), size_);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-
-  bool ok() const { return ok_; }
-  std::string_view bytes() const { return {data_ ? data_ : "", size_}; }
-
- private:
-  const char* data_ = nullptr;
-  size_t size_ = 0;
-  bool ok_ = false;
 };
 
 std::string trimmed(const std::string& s) {
@@ -326,11 +286,11 @@ ObjReadResult readObj(const std::string& path) {
   ObjReadResult result;
   // Read in one go: through a stream iterator a large file took a fifth of the load.
   const MappedFile file(path);
-  if (!file.ok()) {
-    result.error = "cannot read it";
+  if (!file.error().empty()) {
+    result.error = "cannot read it: " + file.error();
     return result;
   }
-  ObjText text = prepareObjText(file.bytes());
+  ObjText text = prepareObjText({reinterpret_cast<const char*>(file.data()), file.size()});
 
   tinyobj::attrib_t attrib;
   std::vector<tinyobj::shape_t> shapes;

@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "host/assimp_scene_check.h"
+#include "host/gltf_reader.h"
 #include "host/obj_reader.h"
 #include "host/reader_files.h"
 #include "host/scene_builder.h"
@@ -153,6 +154,17 @@ SceneLoadResult loadWithAssimp(const std::string& path, const SceneLoadOptions& 
   return hostScene(*scene, path, options, files->opened());
 }
 
+// Our glTF reader; what it leaves to Assimp goes there.
+SceneLoadResult loadWithTinyGltf(const std::string& path, const SceneLoadOptions& options) {
+  GltfReadResult read = readGltf(path);
+  if (!read.assimp.empty()) return loadWithAssimp(path, options);
+  if (!read.scene) return failure(path, read.refusal);
+  if (options.progress) options.progress(100);
+  SceneLoadResult result = hostScene(*read.scene, path, options, std::move(read.opened));
+  result.warnings.insert(result.warnings.begin(), read.warnings.begin(), read.warnings.end());
+  return result;
+}
+
 bool isObjPath(const std::string& path) {
   std::string ext = fs::path(path).extension().string();
   for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -175,6 +187,8 @@ SceneLoadResult loadWithTinyObj(const std::string& path, const SceneLoadOptions&
 SceneLoadResult loadScene(const std::string& path, const SceneLoadOptions& options) {
   if (const std::string why = unreadableReason(path); !why.empty()) return failure(path, why);
   try {
+    if (options.reader == SceneReader::kAuto && isGltfPath(path))
+      return loadWithTinyGltf(path, options);
     if (options.reader == SceneReader::kAuto && isObjPath(path))
       return loadWithTinyObj(path, options);
     return loadWithAssimp(path, options);

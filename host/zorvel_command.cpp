@@ -1,7 +1,5 @@
 #include "host/zorvel_command.h"
 
-#include <malloc.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,7 +14,7 @@
 #include "host/console_export_interface.h"
 #include "host/console_host.h"
 #include "host/export_each.h"
-#include "host/huge_pages.h"
+#include "host/heap_tuning.h"
 #include "host/load_supervisor.h"
 #include "host/output_path.h"
 #include "host/plugin_loader.h"
@@ -137,6 +135,9 @@ int loadAndExport(const CommandLine& args, const OutputPath& output, SceneExport
   loadOptions.outputFile = output.path;
   loadOptions.progress = [&progress](int percent) { progress.update(percent); };
   progress.start("Loading " + fs::path(args.input).filename().string() + "...");
+  std::error_code unknown;
+  const uintmax_t inputBytes = fs::file_size(args.input, unknown);
+  prepareHeapForScene(unknown ? 0 : inputBytes);
   SceneLoadResult loaded = loadScene(args.input, loadOptions);
   watch.loaded();
   progress.finish(bool(loaded));
@@ -275,14 +276,8 @@ int runZorvel(int argc, const char* const* argv, std::ostream& out, std::ostream
 }
 
 int runZorvel(int argc, char** argv) {
-  restartWithHugePagesForLargeInputs(argv);
   // Past a file-size limit a write then fails, and the export says so and leaves
   // nothing, instead of dying of the signal.
   std::signal(SIGXFSZ, SIG_IGN);
-  // A large scene's buffers come and go between reading, building and export: kept
-  // in the heap rather than mapped and unmapped each time, their pages are not
-  // faulted in again (a third of the system time on a large terrain).
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest glibc takes
-  mallopt(M_TRIM_THRESHOLD, 512 << 20);
   return runZorvel(argc, argv, true, std::cout, std::cerr);
 }
