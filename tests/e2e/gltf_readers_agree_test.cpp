@@ -19,15 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "flt/color_palette.h"
-#include "flt/face.h"
-#include "flt/file_reader.h"
-#include "flt/material.h"
-#include "flt/object.h"
-#include "flt/text_record.h"
-#include "flt/texture.h"
-#include "flt/vertex.h"
-#include "flt/vertex_list.h"
 #include "host/gltf_reader.h"
 #include "host/scene_loader.h"
 #include "plugin/material.h"
@@ -37,6 +28,7 @@
 #include "tests/host/scene_test_support.h"
 #include "tests/support/base64.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/written_faces.h"
 
 namespace fs = std::filesystem;
 
@@ -251,93 +243,29 @@ std::string firstDifference(SceneNode* ours, SceneNode* theirs, const std::strin
 std::map<std::string, std::vector<std::string>> facesOf(const std::string& path,
                                                         std::string& error) {
   std::map<std::string, std::vector<std::string>> faces;
-  FltFileReader reader;
-  if (!reader.open(path)) {
-    error = reader.error();
-    return faces;
-  }
-  FltColorPalette palette;
-  std::map<int64_t, std::string> vertices;
-  std::map<int, std::string> materials, textures;
-  int64_t paletteStart = -1;
-  std::string object;
-  uint16_t last = 0;
-  FltFace face;
-  const auto color = [&](int32_t index) {
-    const int slot = index / 128;
-    if (index < 0 || slot >= palette.capacity()) return std::string("?");
-    float r, g, b;
-    palette.slot(slot).toFloats(r, g, b);
-    const double k = (index % 128) / 127.0;
-    return num(r * k) + "," + num(g * k) + "," + num(b * k);
-  };
-  while (reader.next()) {
-    const uint16_t op = reader.opcode();
-    if (op == FltColorPalette::kOpcode) palette.readFrom(reader);
-    if (op == 67) paletteStart = reader.offset();
-    if (op == FltMaterial::kOpcode) {
-      FltMaterial m;
-      m.readFrom(reader);
-      std::string& text = materials[m.materialIndex];
-      for (const float* c : {m.ambient, m.diffuse, m.specular, m.emissive})
-        text += num(c[0]) + "," + num(c[1]) + "," + num(c[2]) + " ";
-      text += num(m.shininess) + " " + num(m.alpha);
+  std::vector<WrittenFace> written;
+  if (!readWrittenFaces(path, written, error)) return faces;
+  const auto rgb = [](const Rgb& c) { return num(c.r) + "," + num(c.g) + "," + num(c.b); };
+  for (const WrittenFace& face : written) {
+    std::vector<std::string> loop;
+    for (const WrittenCorner& c : face.corners) {
+      std::string text = "(" + num(c.p.x) + " " + num(c.p.y) + " " + num(c.p.z);
+      if (c.hasNormal) text += " n " + num(c.n.x) + " " + num(c.n.y) + " " + num(c.n.z);
+      if (c.hasUv) text += " uv " + num(c.u) + " " + num(c.v);
+      if (c.hasColor) text += " rgb " + rgb(c.color);
+      loop.push_back(text + ")");
     }
-    if (op == FltTexture::kOpcode) {
-      FltTexture t;
-      t.readFrom(reader);
-      textures[t.patternIndex] = t.fileName;
-    }
-    if (paletteStart >= 0 && op >= FltVertex::kWithColor && op <= FltVertex::kWithTexture) {
-      FltVertex v;
-      v.readFrom(reader);
-      std::string text = "(" + num(v.x) + " " + num(v.y) + " " + num(v.z);
-      if (v.hasNormal())
-        text += " n " + num(v.normalI) + " " + num(v.normalJ) + " " + num(v.normalK);
-      if (v.hasTexCoord()) text += " uv " + num(v.u) + " " + num(v.v);
-      if (v.flags & FltVertex::kFlagPackedColor) {
-        float r, g, b;
-        v.color.toFloats(r, g, b);
-        text += " rgb " + num(r) + "," + num(g) + "," + num(b);
-      }
-      vertices[reader.offset() - paletteStart] = text + ")";
-    }
-    if (op == FltObject::kOpcode) {
-      FltObject o;
-      o.readFrom(reader);
-      object = o.id;
-    } else if (op == FltLongId::kOpcode && last == FltObject::kOpcode) {
-      FltLongId id;
-      id.readFrom(reader);
-      object = id.text();
-    } else if (op == FltFace::kOpcode) {
-      face = FltFace();
-      face.readFrom(reader);
-    } else if (op == 72 && last == FltFace::kOpcode) {
-      FltVertexList list;
-      list.readFrom(reader);
-      std::vector<std::string> loop;
-      for (int32_t offset : list.offsets()) loop.push_back(vertices[offset]);
-      if (!loop.empty())
-        std::rotate(loop.begin(), std::min_element(loop.begin(), loop.end()), loop.end());
-      std::string text;
-      for (const std::string& c : loop) text += c;
-      if (face.flags & FltFace::kFlagNoColor) {
-        text += " no colour";
-      } else if (face.flags & 0x10000000u) {
-        float r, g, b;
-        face.primaryColor.toFloats(r, g, b);
-        text += " colour " + num(r) + "," + num(g) + "," + num(b);
-      } else {
-        text += " colour " + color(face.primaryColorIndex);
-      }
-      text += " light " + std::to_string(face.lightMode) + " draw " +
-              std::to_string(face.drawType) + " material " +
-              (face.materialIndex >= 0 ? materials[face.materialIndex] : "none") + " texture " +
-              (face.texturePattern >= 0 ? textures[face.texturePattern] : "none");
-      faces[object].push_back(text);
-    }
-    if (op != 10 && op != 11) last = op;
+    if (!loop.empty())
+      std::rotate(loop.begin(), std::min_element(loop.begin(), loop.end()), loop.end());
+    std::string text;
+    for (const std::string& c : loop) text += c;
+    text += face.hasColor ? " colour " + rgb(face.color) : " no colour";
+    text += " light " + std::to_string(face.lightMode) + " draw " + std::to_string(face.drawType);
+    text += " material";
+    if (face.material.empty()) text += " none";
+    for (float v : face.material) text += " " + num(v);
+    text += " texture " + (face.texture.empty() ? "none" : face.texture);
+    faces[face.object].push_back(text);
   }
   for (auto& entry : faces) std::sort(entry.second.begin(), entry.second.end());
   return faces;

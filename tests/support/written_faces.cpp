@@ -5,6 +5,7 @@
 #include "flt/color_palette.h"
 #include "flt/face.h"
 #include "flt/file_reader.h"
+#include "flt/material.h"
 #include "flt/object.h"
 #include "flt/text_record.h"
 #include "flt/texture.h"
@@ -50,7 +51,8 @@ bool readWrittenFaces(const std::string& path, std::vector<WrittenFace>& faces,
   std::string last;
   uint16_t lastPrimary = 0;
   FltFace face;
-  std::map<int, std::string> textures;  // by pattern index
+  std::map<int, std::string> textures;          // by pattern index
+  std::map<int, std::vector<float>> materials;  // by material index
   while (reader.next()) {
     const uint16_t op = reader.opcode();
     if (op == FltColorPalette::kOpcode) palette.readFrom(reader);
@@ -59,16 +61,32 @@ bool readWrittenFaces(const std::string& path, std::vector<WrittenFace>& faces,
       texture.readFrom(reader);
       textures[texture.patternIndex] = texture.key();
     }
+    if (op == FltMaterial::kOpcode) {
+      FltMaterial m;
+      m.readFrom(reader);
+      std::vector<float>& values = materials[m.materialIndex];
+      for (const float* c : {m.ambient, m.diffuse, m.specular, m.emissive})
+        values.insert(values.end(), c, c + 3);
+      values.push_back(m.shininess);
+      values.push_back(m.alpha);
+    }
     if (op == 67) paletteStart = reader.offset();
     if (paletteStart >= 0 && op >= FltVertex::kWithColor && op <= FltVertex::kWithTexture) {
       FltVertex v;
       v.readFrom(reader);
-      vertices[reader.offset() - paletteStart] = {{v.x, v.y, v.z},
-                                                  v.hasTexCoord(),
-                                                  v.u,
-                                                  v.v,
-                                                  v.hasNormal(),
-                                                  {v.normalI, v.normalJ, v.normalK}};
+      WrittenCorner& c = vertices[reader.offset() - paletteStart];
+      c.p = {v.x, v.y, v.z};
+      c.hasUv = v.hasTexCoord();
+      c.u = v.u;
+      c.v = v.v;
+      c.hasNormal = v.hasNormal();
+      c.n = {v.normalI, v.normalJ, v.normalK};
+      c.hasColor = (v.flags & FltVertex::kFlagPackedColor) != 0;
+      if (c.hasColor) {
+        float r, g, b;
+        v.color.toFloats(r, g, b);
+        c.color = {r, g, b};
+      }
     }
     if (op == 10 || op == 19) {
       levels.push_back(last);
@@ -111,6 +129,8 @@ bool readWrittenFaces(const std::string& path, std::vector<WrittenFace>& faces,
       f.lightMode = face.lightMode;
       f.drawType = face.drawType;
       f.materialIndex = face.materialIndex;
+      if (const auto m = materials.find(face.materialIndex); m != materials.end())
+        f.material = m->second;
       if (const auto t = textures.find(face.texturePattern); t != textures.end())
         f.texture = t->second;
       f.normal = newell(f.corners);

@@ -1,7 +1,7 @@
 #pragma once
 // The faces of a written OpenFlight file as the tests compare them: each with the
-// object it belongs to, its corners (position, texture coordinates, normal), its
-// colour, light mode, draw type, material and texture.
+// object it belongs to, its corners (position, texture coordinates, normal,
+// colour), its colour, light mode, draw type, material and texture.
 
 #include <cmath>
 #include <string>
@@ -36,6 +36,8 @@ struct WrittenCorner {
   double u = 0, v = 0;
   bool hasNormal = false;
   V3 n;
+  bool hasColor = false;  // a packed vertex colour
+  Rgb color;
 };
 
 struct WrittenFace {
@@ -48,7 +50,10 @@ struct WrittenFace {
   int lightMode = 0;
   int drawType = 0;
   int materialIndex = -1;  // into the material palette; -1 for none
-  std::string texture;     // the texture palette entry's path; empty for none
+  // The material's ambient, diffuse, specular and emissive colours, shininess and
+  // alpha, as in its record; empty for none.
+  std::vector<float> material;
+  std::string texture;  // the texture palette entry's path; empty for none
 };
 
 // False with `error` set when the file cannot be read or is damaged.
