@@ -3,8 +3,6 @@
 #include <assimp/scene.h>
 #include <tiny_gltf.h>
 
-#include <sys/mman.h>
-
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -13,6 +11,7 @@
 
 #include "host/gltf_outline.h"
 #include "host/gltf_scene_maker.h"
+#include "host/heap_tuning.h"
 #include "host/mapped_file.h"
 
 namespace fs = std::filesystem;
@@ -90,15 +89,6 @@ bool readRecorded(std::vector<unsigned char>* out, std::string* err, const std::
   if (!tinygltf::ReadWholeFile(out, err, path, nullptr)) return false;
   static_cast<std::vector<std::string>*>(opened)->push_back(path);
   return true;
-}
-
-// Large arrays filled from start to end: backed by huge pages where the system
-// offers them on request, they take a page fault per 2 MiB instead of per 4 KiB.
-void adviseHugePages(const void* data, size_t bytes) {
-  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-  const uintptr_t begin = (uintptr_t(data) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t end = (uintptr_t(data) + bytes) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 GltfReadResult readWith(const std::string& path, MappedFile& bytes) {

@@ -19,8 +19,12 @@ void prepareHeapForScene(uintmax_t inputBytes) {
   std::free(grow);
   const uintptr_t end = uintptr_t(sbrk(0));
   const uintptr_t top = mallinfo2().keepcost;
-  constexpr uintptr_t kHuge = 2 * kMiB;
-  const uintptr_t first = (end - top + kHuge - 1) & ~(kHuge - 1), last = end & ~(kHuge - 1);
-  if (top > 0 && top < end && last > first)
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  if (top > 0 && top < end) adviseHugePages(reinterpret_cast<const void*>(end - top), top);
+}
+
+void adviseHugePages(const void* data, size_t bytes) {
+  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+  const uintptr_t first = (uintptr_t(data) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t last = (uintptr_t(data) + bytes) & ~(kHuge - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }

@@ -5,6 +5,7 @@
 // fault costs microseconds, as in virtual machines, those faults take most of the
 // time of a large scene.
 
+#include <cstddef>
 #include <cstdint>
 
 // For a process that loads and exports one scene of `inputBytes`: large blocks up
@@ -14,3 +15,7 @@
 // for huge pages where the system gives them on request: a fault per 2 MiB rather
 // than per 4 KiB. Never undone; nothing happens where the allocator is not glibc's.
 void prepareHeapForScene(uintmax_t inputBytes);
+
+// Asks for huge pages behind the whole 2 MiB pages of [data, data + bytes), for a
+// large array filled from start to end.
+void adviseHugePages(const void* data, size_t bytes);
