@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ namespace e2e {
 
 struct TerminalRun {
   int status = -1;
-  std::string screen;  // everything written to the terminal, escapes included
+  std::string screen;      // everything written to the terminal, escapes included
+  std::string noTerminal;  // why no pseudo-terminal could be opened (a chroot may lack them)
 };
 
 // `typed` reaches the program as keys would; `env` entries ("NAME=value") are added.
@@ -29,7 +31,10 @@ inline TerminalRun runInTerminal(const std::vector<std::string>& args, int colum
   size.ws_col = static_cast<unsigned short>(columns);
   int master = -1;
   const pid_t pid = forkpty(&master, nullptr, nullptr, &size);
-  if (pid < 0) return result;
+  if (pid < 0) {
+    result.noTerminal = std::string("no pseudo-terminal: ") + std::strerror(errno);
+    return result;
+  }
   if (pid == 0) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

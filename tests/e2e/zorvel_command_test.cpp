@@ -339,6 +339,7 @@ TEST(ZorvelCommandTest, OnATerminalTheBarsFitItsWidthAndTheExportEndsAtHundred) 
     SCOPED_TRACE(columns);
     const e2e::TerminalRun r =
         e2e::runInTerminal({kBin + "/zorvel", "--dialog=batch", "city.obj", "city.flt"}, columns);
+    if (!r.noTerminal.empty()) GTEST_SKIP() << r.noTerminal;
     EXPECT_EQ(r.status, 0) << r.screen;
     std::string text = std::regex_replace(r.screen, std::regex("\x1b\\[K"), "");
     // Every redraw starts at the line's beginning; printed messages may wrap, bars never.
