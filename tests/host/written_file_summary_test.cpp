@@ -46,7 +46,8 @@ TEST(WrittenFileSummaryTest, CountsEachKindAndStopsAtABrokenRecord) {
   EXPECT_EQ(cut.faces, 2);
   EXPECT_EQ(cut.bytes, whole.size());
 
-  const WrittenFileSummary zero = summaryOf(record(5, 80) + record(5, 0) + record(5, 80));
+  const WrittenFileSummary zero =
+      summaryOf(record(5, 80) + std::string("\0\5\0\0", 4) + record(5, 80));
   EXPECT_FALSE(zero.readable);
   EXPECT_EQ(zero.faces, 1);
 
