@@ -1,6 +1,10 @@
 #include "host/written_file_summary.h"
 
-#include "host/mapped_file.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
 
 namespace {
 
@@ -17,19 +21,41 @@ std::string count(long n, const char* one, const char* many) {
 
 }  // namespace
 
-// Mapped and walked in memory: through a FILE, each record's seek dropped the read
-// buffer and cost two system calls, seconds for a file of a million faces.
+// Read in large blocks, of which only the records' heads are looked at: through a
+// FILE, each record's seek dropped the read buffer and cost two system calls,
+// seconds for a file of a million faces; mapped, the whole file would count as
+// the command's memory.
 WrittenFileSummary summarizeWrittenFile(const std::string& path) {
   WrittenFileSummary s;
-  const MappedFile file(path);
-  if (!file.error().empty()) return s;
-  const unsigned char* at = file.data();
-  const unsigned char* const end = at + file.size();
-  while (end - at >= 4) {
-    const unsigned opcode = at[0] << 8 | at[1];
-    const unsigned length = at[2] << 8 | at[3];
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0) return s;
+  if (fstat(fd, &st) != 0) {
+    close(fd);
+    return s;
+  }
+  const uintmax_t size = uintmax_t(st.st_size);
+  std::vector<unsigned char> block(size_t{1} << 20);
+  uintmax_t at = 0, blockStart = 0, blockEnd = 0;
+  bool broken = false;
+  while (size - at >= 4) {
+    if (at + 4 > blockEnd) {
+      const ssize_t got = pread(fd, block.data(), block.size(), off_t(at));
+      if (got < 4) {
+        broken = true;
+        break;
+      }
+      blockStart = at;
+      blockEnd = at + uintmax_t(got);
+    }
+    const unsigned char* head = block.data() + (at - blockStart);
+    const unsigned opcode = head[0] << 8 | head[1];
+    const unsigned length = head[2] << 8 | head[3];
     // Not a record, or one cut short: the figures would mean nothing past it.
-    if (length < 4 || length > size_t(end - at)) return s;
+    if (length < 4 || length > size - at) {
+      broken = true;
+      break;
+    }
     s.faces += opcode == kFace;
     s.textures += opcode == kTexture;
     s.materials += opcode == kMaterial;
@@ -37,7 +63,8 @@ WrittenFileSummary summarizeWrittenFile(const std::string& path) {
     s.bytes += length;
     at += length;
   }
-  s.readable = at == end;
+  close(fd);
+  s.readable = !broken && at == size;
   return s;
 }
 
