@@ -49,12 +49,14 @@ void FltVertexPalette::reset() {
   count_ = 0;
   chunks_.clear();
   std::vector<Slot>().swap(table_);
+  std::vector<Slot>().swap(recent_);
 }
 
 void FltVertexPalette::grow() {
   std::vector<Slot> old;
   old.swap(table_);
   table_.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, kEmpty});
+  if (recent_.empty()) recent_.assign(kRecentSlots, Slot{0, kEmpty});
   size_t mask = table_.size() - 1;
   for (const Slot& s : old) {
     if (s.index == kEmpty) continue;
@@ -67,12 +69,20 @@ void FltVertexPalette::grow() {
 int32_t FltVertexPalette::add(const FltVertex& vertex) {
   if ((count_ + 1) * 4 > table_.size() * 3) grow();
   uint32_t hash = hashVertex(vertex);
+  Slot& recent = recent_[hash & (kRecentSlots - 1)];
+  if (recent.index != kEmpty && recent.hash == hash) {
+    const FltVertex& stored = at(recent.index);
+    if (stored.compare(vertex) == 0) return stored.paletteOffset;
+  }
   size_t mask = table_.size() - 1;
   size_t p = hash & mask;
   for (; table_[p].index != kEmpty; p = (p + 1) & mask) {
     if (table_[p].hash != hash) continue;
     const FltVertex& stored = at(table_[p].index);
-    if (stored.compare(vertex) == 0) return stored.paletteOffset;
+    if (stored.compare(vertex) == 0) {
+      recent = table_[p];
+      return stored.paletteOffset;
+    }
   }
   int32_t size = vertex.size(version_);
   if (nextOffset_ > INT32_MAX - size || count_ >= kEmpty) return kFull;
@@ -85,7 +95,7 @@ int32_t FltVertexPalette::add(const FltVertex& vertex) {
   }
   chunks_.back().push_back(vertex);
   chunks_.back().back().paletteOffset = offset;
-  table_[p] = Slot{hash, static_cast<uint32_t>(count_)};
+  table_[p] = recent = Slot{hash, static_cast<uint32_t>(count_)};
   ++count_;
   return offset;
 }

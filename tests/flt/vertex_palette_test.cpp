@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,34 @@ TEST(FltVertexPalette, EqualVerticesShareOneEntryAndAnyComparedFieldMakesANewOne
     v.x = 1;
     EXPECT_EQ(sized.add(v), version >= 1510 ? 64 : 56) << version;
   }
+}
+
+// Against a plain model (a map from the compared fields to the first offset),
+// over far more vertices than the table of recent ones holds, coming back near
+// and far from where they first came.
+TEST(FltVertexPalette, RepeatsNearAndFarFindTheFirstCopy) {
+  FltVertexPalette palette;
+  std::map<std::vector<double>, int32_t> model;
+  int32_t next = 8;
+  uint32_t seed = 7;
+  const auto add = [&](int id) {
+    FltVertex v = vertexOfKind(id % 3 == 0 ? 68 : 70);
+    v.x = id % 1000;
+    v.y = id / 1000;
+    const std::vector<double> key{v.x, v.y, double(v.kind)};
+    const auto [it, added] = model.emplace(key, next);
+    if (added) next += v.size(1540);
+    EXPECT_EQ(palette.add(v), it->second) << id;
+  };
+  for (int i = 0; i < 60000; ++i) {
+    add(i);
+    add(i - 500);  // a corner shared a few rows back
+    seed = seed * 1103515245u + 12345u;
+    add(int(seed >> 8) % (i + 1));  // anywhere before
+  }
+  for (int i = 60000; i-- > 0;) add(i);
+  EXPECT_EQ(palette.count(), model.size());
+  EXPECT_EQ(palette.totalLength(), next);
 }
 
 TEST(FltVertexPalette, VertexColorsAreResolvedAndListsPointAtVertexRecords) {
