@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "host/utf8.h"
+
 namespace {
 
 // One member of a node's extras, typed as Assimp's JSON reader types it.
@@ -20,24 +22,6 @@ struct Member {
   int64_t negative = 0;
   bool flag = false;
 };
-
-void appendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | cp >> 6);
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | cp >> 12);
-    out += char(0x80 | (cp >> 6 & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | cp >> 18);
-    out += char(0x80 | (cp >> 12 & 0x3F));
-    out += char(0x80 | (cp >> 6 & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
 
 // A cursor over the document: values not wanted are skipped by their brackets and
 // strings, and only the extras are read in full. Every read stays in the text.

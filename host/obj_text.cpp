@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/utf8.h"
+
 namespace {
 
 bool isBlank(char c) {
@@ -24,19 +26,6 @@ bool startsWord(const char* at, const char* end, const char* word) {
   const size_t n = std::strlen(word);
   return size_t(end - at) >= n && std::memcmp(at, word, n) == 0 &&
          (at + n == end || isLineSpace(at[n]));
-}
-
-void appendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += char(code);
-  } else if (code < 0x800) {
-    out += char(0xC0 | code >> 6);
-    out += char(0x80 | (code & 0x3F));
-  } else {
-    out += char(0xE0 | code >> 12);
-    out += char(0x80 | (code >> 6 & 0x3F));
-    out += char(0x80 | (code & 0x3F));
-  }
 }
 
 // Unpaired surrogates and all: names keep their bytes' meaning as far as they have one.
