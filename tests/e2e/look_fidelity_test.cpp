@@ -12,6 +12,7 @@
 
 #include "tests/e2e/child_process.h"
 #include "tests/host/scene_test_support.h"
+#include "tests/support/base64.h"
 #include "tests/support/look_compare.h"
 #include "tests/support/temp_dir.h"
 
@@ -58,21 +59,6 @@ void expectSameLook(const LookTally& t) {
 
 void writeText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string base64(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t n = uint32_t(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) n |= uint32_t(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) n |= bytes[i + 2];
-    out += kDigits[n >> 18 & 63];
-    out += kDigits[n >> 12 & 63];
-    out += i + 1 < bytes.size() ? kDigits[n >> 6 & 63] : '=';
-    out += i + 2 < bytes.size() ? kDigits[n & 63] : '=';
-  }
-  return out;
 }
 
 // One node of a glTF scene with one mesh of one primitive.
