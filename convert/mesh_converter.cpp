@@ -1,5 +1,6 @@
 #include "convert/mesh_converter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -25,7 +26,6 @@ void MeshConverter::prepare(const ExportContext& context, MaterialConverter& mat
   materials_ = &materials;
   textures_ = &textures;
   time_ = context.time();
-  uvTransform_ = Matrix3();
 }
 
 void MeshConverter::release() {
@@ -117,24 +117,20 @@ bool MeshConverter::polygonPath() {
     if (!file_->writePushLevel()) return true;
     pushed = true;
   }
-  bool ok = true;
-  for (int i = 0; i < count && ok; ++i) {
-    int triangle = -1, corner = -1;
-    if (!extractor_.polygonVertex(i, 0, triangle, corner)) continue;
-    FltFace face = faceTemplate_;
-    fillFace(triangle, face);
-    if (!writeFaceHead(face)) {
-      ok = false;
-      break;
-    }
+  faceStarts_.assign(1, 0);
+  corners_.clear();
+  for (int i = 0; i < count; ++i) {
     const int n = extractor_.vertexCount(i);
+    if (n == 0) continue;
     // A mirroring transform turns the winding round; reversing keeps faces facing out.
-    for (int j = 0; j < n && ok; ++j) {
-      int k = mirrored_ ? n - 1 - j : j;
-      ok = extractor_.polygonVertex(i, k, triangle, corner) && addCorner(triangle, corner);
+    for (int j = 0; j < n; ++j) {
+      int triangle = -1, corner = -1;
+      static_cast<void>(extractor_.polygonVertex(i, mirrored_ ? n - 1 - j : j, triangle, corner));
+      corners_.push_back(uint32_t(triangle) * 3 + uint32_t(corner));
     }
-    ok = file_->writePopLevel() && ok;
+    faceStarts_.push_back(uint32_t(corners_.size()));
   }
+  writeFaces();
   // A failed pop fails the file, which is sticky; the faces written are counted.
   if (pushed) static_cast<void>(file_->writePopLevel());
   return true;
@@ -158,6 +154,12 @@ bool MeshConverter::trianglePath() {
     context_->warn(nodeName(node_) + ": " + std::to_string(skipped) +
                    " triangles name vertices the mesh does not have and were left out");
   if (valid == 0) return false;
+  // A corner is planned as one 32-bit number.
+  if (size_t(mesh_->numFaces()) > kMaxTriangles) {
+    context_->warn(nodeName(node_) + ": " + std::to_string(mesh_->numFaces()) +
+                   " triangles are more than one object can take; the node was left out");
+    return false;
+  }
 
   FltObject object;
   if (!file_->write(object)) return false;
@@ -165,20 +167,68 @@ bool MeshConverter::trianglePath() {
   if (hasComment_ && !file_->write(comment_)) return false;
   if (!file_->writePushLevel()) return false;
 
-  static constexpr int kForward[3] = {0, 1, 2};
-  static constexpr int kMirrored[3] = {2, 1, 0};
-  const int* order = mirrored_ ? kMirrored : kForward;
-  bool ok = true;
-  for (int f = 0; f < mesh_->numFaces() && ok; ++f) {
+  static constexpr uint32_t kForward[3] = {0, 1, 2};
+  static constexpr uint32_t kMirrored[3] = {2, 1, 0};
+  const uint32_t* order = mirrored_ ? kMirrored : kForward;
+  faceStarts_.assign(1, 0);
+  corners_.clear();
+  for (int f = 0; f < mesh_->numFaces(); ++f) {
     if (!mesh_->faces[f].indexesWithin(vertCount)) continue;
-    FltFace face = faceTemplate_;
-    fillFace(f, face);
-    if (!writeFaceHead(face)) break;
-    for (int c = 0; c < 3 && ok; ++c) ok = addCorner(f, order[c]);
-    ok = file_->writePopLevel() && ok;
+    for (int c = 0; c < 3; ++c) corners_.push_back(uint32_t(f) * 3 + order[c]);
+    faceStarts_.push_back(uint32_t(corners_.size()));
   }
+  writeFaces();
   static_cast<void>(file_->writePopLevel());  // as above: sticky
   return true;
+}
+
+void MeshConverter::resolveUvTransforms() {
+  Material* material = node_->material();
+  subMaterials_ = material ? std::max(material->numSubMaterials(), 0) : 0;
+  // Face sub-materials are 16-bit: no face reaches past the first 65536.
+  const size_t slots = subMaterials_ > 0 ? std::min(size_t(subMaterials_), size_t{65536}) : 1;
+  uvTransforms_.assign(slots, Matrix3());
+  if (mesh_->tVerts.empty()) return;
+  uvResolved_.assign(slots, 0);
+  for (size_t f = 0; f + 1 < faceStarts_.size(); ++f) {
+    const Face& tri = mesh_->faces[corners_[faceStarts_[f]] / 3];
+    const size_t slot = subMaterials_ > 0 ? tri.materialId() % subMaterials_ : 0;
+    if (uvResolved_[slot]) continue;
+    uvResolved_[slot] = 1;
+    Material* m = subMaterials_ > 0 ? material->subMaterial(int(slot)) : material;
+    if (!m) continue;
+    if (TextureMap* map = m->subTexmap(Material::kDiffuseMap))
+      uvTransforms_[slot] = map->uvTransform();
+  }
+}
+
+void MeshConverter::writeFaces() {
+  resolveUvTransforms();
+  const size_t total = corners_.size();
+  const bool parallel = total >= workerCorners_ &&
+                        worker_.start(file_->vertices(), total,
+                                      [this](size_t k) { return cornerVertex(corners_[k]); });
+  // Every way out of the loop hands the palette back before the mesh can go.
+  struct Finish {
+    PaletteWorker* worker;
+    ~Finish() {
+      if (worker) worker->finish();
+    }
+  } finish{parallel ? &worker_ : nullptr};
+
+  for (size_t f = 0; f + 1 < faceStarts_.size(); ++f) {
+    const uint32_t first = faceStarts_[f], end = faceStarts_[f + 1];
+    // The face takes its colour and material from the polygon's first corner,
+    // which mirroring moved to the end.
+    FltFace face = faceTemplate_;
+    fillFace(int(corners_[mirrored_ ? end - 1 : first] / 3), face);
+    if (!writeFaceHead(face)) return;
+    bool ok = true;
+    for (uint32_t k = first; k < end && ok; ++k)
+      ok = parallel ? file_->addPaletteVertex(worker_.offset(k))
+                    : file_->addVertex(cornerVertex(corners_[k]));
+    if (!(file_->writePopLevel() && ok)) return;
+  }
 }
 
 void MeshConverter::warnNonFinite() const {
@@ -200,10 +250,8 @@ void MeshConverter::fillFace(int triangle, FltFace& face) {
     int n = material->numSubMaterials();
     if (n > 0) material = material->subMaterial(tri.materialId() % n);
   }
-  uvTransform_ = Matrix3();
   if (material) {
     if (TextureMap* map = material->subTexmap(Material::kDiffuseMap)) {
-      uvTransform_ = map->uvTransform();
       int index = textures_->textureIndexOf(map);
       face.texturePattern = static_cast<int16_t>(index);
       if (index == -1) face.materialIndex = -1;
@@ -228,7 +276,8 @@ bool MeshConverter::writeFaceHead(FltFace& face) {
   return file_->writePushLevel() != 0;
 }
 
-bool MeshConverter::addCorner(int triangle, int corner) {
+FltVertex MeshConverter::cornerVertex(uint32_t reference) const {
+  const uint32_t triangle = reference / 3, corner = reference % 3;
   const Face& tri = mesh_->faces[triangle];
   const uint32_t p = tri.v[corner];
   FltVertex v;
@@ -267,12 +316,13 @@ bool MeshConverter::addCorner(int triangle, int corner) {
     const Point3& c = mesh_->vertCols[p];
     v.setColor(c.x, c.y, c.z);
   }
-  if (!mesh_->tVerts.empty() && static_cast<size_t>(triangle) < mesh_->tvFaces.size()) {
+  if (!mesh_->tVerts.empty() && triangle < mesh_->tvFaces.size()) {
     const uint32_t t = mesh_->tvFaces[triangle].t[corner];
     if (t < mesh_->tVerts.size()) {
-      const Point3 uv = mesh_->tVerts[t] * uvTransform_;
+      const size_t slot = subMaterials_ > 0 ? tri.materialId() % subMaterials_ : 0;
+      const Point3 uv = mesh_->tVerts[t] * uvTransforms_[slot];
       v.setTexCoord(uv.x, uv.y);
     }
   }
-  return file_->addVertex(v) != 0;
+  return v;
 }

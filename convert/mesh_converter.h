@@ -2,8 +2,11 @@
 // A node's mesh as face records: merged coplanar polygons where the extractor
 // manages, the host's triangles otherwise; vertices in world coordinates.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "convert/palette_worker.h"
 #include "convert/polygon_extractor.h"
 #include "flt/face.h"
 #include "flt/text_record.h"
@@ -33,6 +36,12 @@ class MeshConverter {
   // has no mesh or no usable triangle: nothing is written then).
   [[nodiscard]] int convertNode(SceneNode* node);
   void release();
+  // On a machine of several cores, nodes of at least this many corners find their
+  // vertices on a second thread while the records are written. Tests set it, 0
+  // for the worker on any machine, SIZE_MAX for none.
+  static constexpr size_t kWorkerCorners = 8192;
+  void setWorkerCorners(size_t corners) { workerCorners_ = corners; }
+  static constexpr size_t kMaxTriangles = UINT32_MAX / 3;
 
  private:
   [[nodiscard]] bool polygonPath();
@@ -46,7 +55,13 @@ class MeshConverter {
   void fillFace(int triangle, FltFace& face);
   // Face record, long ID, comment and push level.
   [[nodiscard]] bool writeFaceHead(FltFace& face);
-  [[nodiscard]] bool addCorner(int triangle, int corner);
+  // The texture transform of every sub-material the faces use, read from the
+  // host before the vertices are made, since they may be made on another thread.
+  void resolveUvTransforms();
+  // Writes the faces planned in faceStarts_ and corners_, each with its vertices.
+  void writeFaces();
+  // Reads the mesh and what resolveUvTransforms found, nothing else.
+  FltVertex cornerVertex(uint32_t reference) const;
   Point3 worldNormal(const Point3& n) const;
 
   FltOutputFile* file_ = nullptr;
@@ -66,8 +81,17 @@ class MeshConverter {
   // Normals go to world space through the inverse transpose of the axes.
   bool axesIdentity_ = true;
   double normalRows_[3][3] = {};
-  Matrix3 uvTransform_;
   int facesWritten_ = 0;
+
+  // The faces to write: each a run of corner references (triangle * 3 + corner)
+  // in writing order. Kept between nodes for their room.
+  std::vector<uint32_t> faceStarts_;  // one more than there are faces
+  std::vector<uint32_t> corners_;
+  int subMaterials_ = 0;
+  std::vector<Matrix3> uvTransforms_;  // by sub-material; one when there are none
+  std::vector<uint8_t> uvResolved_;
+  PaletteWorker worker_;
+  size_t workerCorners_ = PaletteWorker::worthwhile() ? kWorkerCorners : SIZE_MAX;
 
   std::string name_;
   std::string longId_;  // the face being written's long ID

@@ -207,7 +207,10 @@ int FltOutputFile::addVertex(const FltVertex& vertex) {
     vertex.serialise(scratch_, version_);
     return writeRecord(scratch_);
   }
-  int32_t offset = vertexPalette_.add(vertex);
+  return addPaletteVertex(vertexPalette_.add(vertex));
+}
+
+int FltOutputFile::addPaletteVertex(int32_t offset) {
   if (offset == FltVertexPalette::kFull) {
     fail("cannot write " + path_ +
          ": the vertex palette would pass 2147483647 bytes (too many distinct vertices)");

@@ -80,6 +80,9 @@ class FltOutputFile : public FltRecordHolder {
   // During the walk: adds the vertex to the palette and its offset to the pending
   // vertex list (a full palette fails the export). At close: writes the vertex.
   [[nodiscard]] int addVertex(const FltVertex& vertex);
+  // The same for a vertex the palette has taken already, by the offset its add
+  // returned (kFull fails the export).
+  [[nodiscard]] int addPaletteVertex(int32_t offset);
 
   int pushDepth() const { return pushDepth_; }
   int subfaceDepth() const { return subfaceDepth_; }

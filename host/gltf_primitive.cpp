@@ -192,6 +192,8 @@ GltfPrimitiveResult makeGltfMesh(const tinygltf::Model& model, const tinygltf::P
       return result;
   }
 
+  // The importer counts faces in 32 bits.
+  if (faces >= UINT_MAX) return refuse("it has too many faces");
   FaceList list(mesh, faces);
   switch (mode) {
     case TINYGLTF_MODE_POINTS:

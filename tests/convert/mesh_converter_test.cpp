@@ -258,3 +258,49 @@ TEST(MeshConverter, BrokenMeshesNeverCrashNorCorruptTheFile) {
   EXPECT_EQ(lists[0].offsets()[0], lists[1].offsets()[1]);
   EXPECT_EQ(lists[2].offsets()[0], lists[2].offsets()[2]);
 }
+
+TEST(MeshConverter, LargeNodesWriteTheSameFileWithTheVertexWorker) {
+  // A terrain of flat and sloping cells under a mirroring transform: polygons
+  // merge in the flat parts, three sub-materials (one empty) with texture
+  // transforms of their own, colours on some vertices; and the same mesh with
+  // every triangle twice, which leaves the triangle path to write it.
+  const auto write = [](size_t workerCorners) {
+    ConverterExport ex;
+    ex.mesh.setWorkerCorners(workerCorners);
+    MemoryBitmapTexture& a = ex.scene.addBitmapTexture("a.bmp");
+    MemoryBitmapTexture& b = ex.scene.addBitmapTexture("b.bmp");
+    a.setUvTransform(Matrix3::scaling({2, 2, 1}));
+    b.setUvTransform(Matrix3::translation({0.25f, 0.5f, 0}));
+    MemoryMultiMaterial& multi = ex.scene.addMultiMaterial("multi");
+    multi.addSubMaterial(&ex.scene.addStandardMaterial("a").setDiffuseMap(&a))
+        .addSubMaterial(&ex.scene.addStandardMaterial("b").setDiffuseMap(&b))
+        .addSubMaterial(nullptr);
+    Mesh terrain = makeGridMesh(70, 70, 0.5f);
+    for (size_t i = 0; i < terrain.verts.size(); ++i)
+      if ((i / 71) % 9 > 3) terrain.verts[i].z = float((i * 7919) % 13) * 0.1f;
+    for (size_t i = 0; i < terrain.verts.size(); i += 5) terrain.vertCols.push_back({0.5f, 0, 1});
+    terrain.vertCols.resize(terrain.verts.size() / 2);
+    for (size_t f = 0; f < terrain.faces.size(); ++f)
+      terrain.faces[f].setMaterialId(uint16_t((f / 300) % 4));
+    Mesh twice = terrain;
+    twice.faces.insert(twice.faces.end(), terrain.faces.begin(), terrain.faces.end());
+    twice.tvFaces.insert(twice.tvFaces.end(), terrain.tvFaces.begin(), terrain.tvFaces.end());
+    const Matrix3 mirror = Matrix3::scaling({-1, 1, 1}) * Matrix3::translation({3, 0, 0});
+    EXPECT_GT(
+        ex.mesh.convertNode(
+            &ex.scene.addNode("terrain").setMesh(terrain).setMaterial(&multi).setTransform(mirror)),
+        1000);
+    EXPECT_EQ(ex.mesh.convertNode(&ex.scene.addNode("twice").setMesh(twice).setMaterial(&multi)),
+              int(twice.faces.size()));
+    return ex.finish();
+  };
+  const FltReadBack alone = write(SIZE_MAX), shared = write(0);
+  ASSERT_GT(alone.count("VERTEX_LIST 4"), 0u);  // some cells merged
+  EXPECT_EQ(shared.bytes, alone.bytes);
+  ASSERT_EQ(shared.vertices.size(), alone.vertices.size());
+  for (const auto& [offset, v] : alone.vertices) {
+    const auto found = shared.vertices.find(offset);
+    ASSERT_NE(found, shared.vertices.end()) << offset;
+    EXPECT_EQ(found->second.compare(v), 0) << offset;
+  }
+}
