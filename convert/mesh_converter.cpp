@@ -117,19 +117,13 @@ bool MeshConverter::polygonPath() {
     if (!file_->writePushLevel()) return true;
     pushed = true;
   }
-  faceStarts_.assign(1, 0);
-  corners_.clear();
-  for (int i = 0; i < count; ++i) {
-    const int n = extractor_.vertexCount(i);
-    if (n == 0) continue;
-    // A mirroring transform turns the winding round; reversing keeps faces facing out.
-    for (int j = 0; j < n; ++j) {
-      int triangle = -1, corner = -1;
-      static_cast<void>(extractor_.polygonVertex(i, mirrored_ ? n - 1 - j : j, triangle, corner));
-      corners_.push_back(uint32_t(triangle) * 3 + uint32_t(corner));
-    }
-    faceStarts_.push_back(uint32_t(corners_.size()));
-  }
+  // A mirroring transform turns the winding round; reversing keeps faces facing out.
+  const PolygonLoops& loops = extractor_.polygons();
+  corners_.assign(loops.corners.begin(), loops.corners.end());
+  faceStarts_.assign(loops.start.begin(), loops.start.end());
+  if (mirrored_)
+    for (size_t i = 0; i < loops.count(); ++i)
+      std::reverse(corners_.begin() + loops.start[i], corners_.begin() + loops.start[i + 1]);
   writeFaces();
   // A failed pop fails the file, which is sticky; the faces written are counted.
   if (pushed) static_cast<void>(file_->writePopLevel());
@@ -218,6 +212,7 @@ void MeshConverter::writeFaces() {
 
   for (size_t f = 0; f + 1 < faceStarts_.size(); ++f) {
     const uint32_t first = faceStarts_[f], end = faceStarts_[f + 1];
+    if (first == end) continue;
     // The face takes its colour and material from the polygon's first corner,
     // which mirroring moved to the end.
     FltFace face = faceTemplate_;

@@ -1,6 +1,8 @@
 #include "convert/polygon_extractor.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "plugin/material.h"
 #include "plugin/mesh.h"
@@ -22,10 +24,19 @@ int PolygonExtractor::extract(SceneNode* node) {
 
   material_ = node->material();
   subMaterialCount_ = material_ ? std::max(material_->numSubMaterials(), 0) : 0;
-  mesh_->checkNormals(true);
-
-  bool ok = halfEdges_.build(*mesh_) &&
-            halfEdges_.merge(*mesh_, subMaterialCount_, kCoplanarTolerance) &&
+  // The edges read the mesh's faces alone and the normals write only their own
+  // arrays, so a large mesh has both made at once; the merge needs both.
+  std::thread normals;
+  if (mesh_->faces.size() >= kNormalsAsideTriangles) {
+    try {
+      normals = std::thread([mesh = mesh_] { mesh->checkNormals(true); });
+    } catch (const std::system_error&) {
+    }
+  }
+  if (!normals.joinable()) mesh_->checkNormals(true);
+  const bool built = halfEdges_.build(*mesh_);
+  if (normals.joinable()) normals.join();
+  bool ok = built && halfEdges_.merge(*mesh_, subMaterialCount_, kCoplanarTolerance) &&
             halfEdges_.buildPolygons(polygons_);
   halfEdges_.clear();  // only the polygons are kept
   for (size_t i = 0; ok && i < polygons_.count(); ++i)

@@ -36,6 +36,11 @@ class PolygonExtractor {
   [[nodiscard]] int extract(SceneNode* node);
 
   int polygonCount() const { return static_cast<int>(polygons_.count()); }
+  // Every polygon's corners as triangle * 3 + corner.
+  const PolygonLoops& polygons() const { return polygons_; }
+  // Meshes of at least this many triangles build their normals on a second
+  // thread while the edges are found.
+  static constexpr size_t kNormalsAsideTriangles = 8192;
   // Corners (equal to edges) of polygon i; 0 for an i out of range.
   int vertexCount(int i) const;
   // Vertex k (modulo the polygon's vertex count) of polygon i: 1 and the triangle

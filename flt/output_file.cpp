@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <vector>
 
 #include "flt/group.h"
@@ -35,33 +36,35 @@ FileHandle openBodyFile(const std::string& target) {
   return FileHandle(std::tmpfile());
 }
 
-// Copies all of `from` behind what `to` holds; false, errno set, on failure.
-// Falls back to read and write where the kernel cannot copy between the two.
-bool appendFile(int from, int to) {
-  loff_t at = 0;
+// Copies all of `from` into `to` from offset `at` on, leaving `to`'s own position
+// alone; false, errno set, on failure. Falls back to read and write where the
+// kernel cannot copy between the two.
+bool copyFileTo(int from, int to, loff_t at) {
+  loff_t in = 0;
   for (;;) {
-    const ssize_t n = copy_file_range(from, &at, to, nullptr, size_t{1} << 30, 0);
+    const ssize_t n = copy_file_range(from, &in, to, &at, size_t{1} << 30, 0);
     if (n > 0) continue;
     if (n == 0) return true;
     if (errno == EINTR) continue;
-    if (at == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+    if (in == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
                     errno == EBADF))
       break;
     return false;
   }
   std::vector<char> chunk(size_t{1} << 20);
   for (;;) {
-    ssize_t n = pread(from, chunk.data(), chunk.size(), at);
+    ssize_t n = pread(from, chunk.data(), chunk.size(), in);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
-    at += n;
+    in += n;
     for (const char* p = chunk.data(); n > 0;) {
-      const ssize_t w = ::write(to, p, static_cast<size_t>(n));
+      const ssize_t w = pwrite(to, p, static_cast<size_t>(n), at);
       if (w < 0 && errno == EINTR) continue;
       if (w < 0) return false;
       p += w;
       n -= w;
+      at += w;
     }
   }
 }
@@ -246,13 +249,31 @@ int FltOutputFile::writeLongId(const char* text) {
   return writeRecord(scratch_);
 }
 
-bool FltOutputFile::copyBody() {
-  if (!buffer_.flush() || std::fflush(real_.stream()) != 0 ||
-      !appendFile(fileno(body_.get()), fileno(real_.stream()))) {
-    fail("cannot write " + path_ + ": " + systemError());
-    return false;
+void FltOutputFile::BodyCopy::start(int from, int to, int64_t at, bool aside) {
+  from_ = from;
+  to_ = to;
+  at_ = at;
+  ok_ = false;
+  error_ = 0;
+  if (aside) {
+    try {
+      thread_ = std::thread([this] { run(); });
+      return;
+    } catch (const std::system_error&) {
+    }
   }
-  return true;
+  run();
+}
+
+void FltOutputFile::BodyCopy::run() {
+  ok_ = copyFileTo(from_, to_, at_);
+  error_ = ok_ ? 0 : errno;
+}
+
+bool FltOutputFile::BodyCopy::wait() {
+  if (thread_.joinable()) thread_.join();
+  errno = error_;
+  return ok_;
 }
 
 bool FltOutputFile::finishRealFile() {
@@ -289,13 +310,27 @@ int FltOutputFile::close() {
   static_cast<void>(write(colorPalette_));
   static_cast<void>(materialPalette_.write(*this));
   static_cast<void>(textureList_.write(*this));
+  // Where the body goes is known once the palettes before it are: a large one is
+  // copied there by the kernel while the vertices are written.
+  const int real = fileno(current_);
+  const int body = fileno(body_.get());
+  BodyCopy copy;
+  const off_t bodyAt = ::lseek(real, 0, SEEK_CUR);
+  const off_t bodySize = ::lseek(body, 0, SEEK_END);
+  if (!failed_ && (bodyAt < 0 || bodySize < 0 || std::fflush(real_.stream()) != 0))
+    fail("cannot write " + path_ + ": " + systemError());
+  const int64_t planned = int64_t(bodyAt) + int64_t(buffer_.held()) + vertexPalette_.totalLength();
+  if (!failed_) copy.start(body, real, planned, bodySize >= kBodyCopiedAside);
   paletteWriting_ = true;
   static_cast<void>(write(vertexPalette_));
   paletteWriting_ = false;
+  if (!failed_ && !buffer_.flush()) fail("cannot write " + path_ + ": " + systemError());
+  if (!copy.wait() && !failed_) fail("cannot write " + path_ + ": " + systemError());
+  if (!failed_ && ::lseek(real, 0, SEEK_CUR) != planned)
+    fail("cannot write " + path_ + ": the palettes do not end where the body begins");
   // Separate files beside the images; a failure here is a warning, not a failed export.
   // How many were written does not matter here: each one missing was warned of.
   if (!failed_) static_cast<void>(textureList_.writeAttributeFiles(stage_, warn_));
-  if (!failed_) static_cast<void>(copyBody());
   if (!failed_) static_cast<void>(finishRealFile());
   bool ok = !failed_;
   closeStreams();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "flt/color_palette.h"
@@ -105,7 +106,23 @@ class FltOutputFile : public FltRecordHolder {
  private:
   void reset();
   [[nodiscard]] bool flushPending();
-  [[nodiscard]] bool copyBody();
+  // The body's copy behind the palettes, on a thread of its own when it is large.
+  class BodyCopy {
+   public:
+    void start(int from, int to, int64_t at, bool aside);
+    // False, errno set, when the copy failed; true when none was started.
+    [[nodiscard]] bool wait();
+    ~BodyCopy() { static_cast<void>(wait()); }
+
+   private:
+    void run();
+    std::thread thread_;
+    int from_ = -1, to_ = -1;
+    int64_t at_ = 0;
+    bool ok_ = true;
+    int error_ = 0;
+  };
+  static constexpr int64_t kBodyCopiedAside = int64_t{8} << 20;
   [[nodiscard]] bool finishRealFile();
   void closeStreams();
 

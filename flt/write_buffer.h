@@ -31,6 +31,8 @@ class WriteBuffer {
     held_ = 0;
     return writeAll(block_.data(), n);
   }
+  // Bytes appended and not yet written.
+  size_t held() const { return held_; }
   // Frees the block once no file is written any more.
   void release() {
     std::vector<uint8_t>().swap(block_);

@@ -83,7 +83,14 @@ TEST(PaletteWorker, StopsHalfWayAndTakesTheNextJob) {
   EXPECT_EQ(first.count(), before + 1);
   ASSERT_TRUE(worker.start(first, 1, [&](size_t) { return fresh; }));
   EXPECT_EQ(worker.offset(0), freshOffset);
-  // Destroying a worker whose job runs stops it.
-  FltVertexPalette second;
-  ASSERT_TRUE(worker.start(second, 5000000, corner));
+}
+
+TEST(PaletteWorker, DestroyedWhileItsJobRunsItStops) {
+  FltVertexPalette palette;  // outlives the worker
+  {
+    PaletteWorker worker;
+    ASSERT_TRUE(worker.start(palette, 5000000, corner));
+    EXPECT_GE(worker.offset(100), 8);
+  }
+  EXPECT_LT(palette.count(), 5000000u / 3);
 }

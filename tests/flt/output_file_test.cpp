@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flt/color_palette.h"
+#include "flt/file_check.h"
 #include "flt/group.h"
 #include "flt/header.h"
 #include "flt/material.h"
@@ -241,4 +242,48 @@ TEST(OutputFileTest, WriteErrorMakesCloseFail) {
   ScopedWorkDir dir;
   // A file-size limit makes the writes fail as a full disk would.
   EXPECT_EXIT(exportUnderFileSizeLimit("out.flt"), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(OutputFileTest, LargeBodyLandsRightBehindTheVertexPalette) {
+  // Over 8 MiB of body is copied on a thread of its own while the vertices are
+  // written; palettes of a length no page size divides must still meet it exactly.
+  ScopedWorkDir dir;
+  FltOutputFile file;
+  ASSERT_TRUE(file.open("out.flt", 1540));
+  constexpr int kFaces = 150000;
+  FltGroup face;
+  for (int i = 0; i < kFaces; ++i) {
+    ASSERT_TRUE(file.write(face));
+    ASSERT_TRUE(file.writePushLevel());
+    FltVertex v;
+    v.x = i;
+    if (i % 3 == 0) v.setNormal(0, 0, 1);  // records of 40 and 56 bytes
+    ASSERT_TRUE(file.addVertex(v));
+    v.y = 1;
+    ASSERT_TRUE(file.addVertex(v));
+    ASSERT_TRUE(file.writePopLevel());
+  }
+  ASSERT_EQ(file.close(), 1) << file.error();
+  ASSERT_GT(fs::file_size("out.flt"), 8u << 20);
+  const FltCheckResult check = checkFltFile("out.flt");
+  EXPECT_TRUE(check.sound()) << check.error;
+  const Opcodes body = bodyOpcodes("out.flt");
+  EXPECT_EQ(std::count(body.begin(), body.end(), 72), kFaces);
+  // The last face's vertex list names the last two vertices.
+  const std::vector<Bytes> records = fileRecords("out.flt");
+  const auto last =
+      std::find_if(records.rbegin(), records.rend(), [](const Bytes& r) { return r[1] == 72; });
+  ASSERT_NE(last, records.rend());
+  const auto vertex = std::find_if(records.rbegin(), records.rend(), [](const Bytes& r) {
+    return r[0] == 0 && r[1] >= 68 && r[1] <= 71;
+  });
+  ASSERT_NE(vertex, records.rend());
+  const auto at = [](const Bytes& r, size_t i) {
+    return int64_t(r[i]) << 24 | int64_t(r[i + 1]) << 16 | int64_t(r[i + 2]) << 8 | r[i + 3];
+  };
+  // Offsets count from the palette record; the last vertex ends the palette.
+  const auto palette =
+      std::find_if(records.begin(), records.end(), [](const Bytes& r) { return r[1] == 67; });
+  ASSERT_NE(palette, records.end());
+  EXPECT_EQ(at(*last, 8) + int64_t(vertex->size()), at(*palette, 4));
 }
