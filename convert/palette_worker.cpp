@@ -51,14 +51,28 @@ bool PaletteWorker::start(FltVertexPalette& palette, size_t count, CornerVertex 
 int32_t PaletteWorker::offset(size_t k) {
   assert(k < count_);
   // The records of a corner take about as long as its vertex: a short spin
-  // mostly finds it, and yielding keeps a busy machine's other work going.
-  for (unsigned spins = 0; seen_ <= k; ++spins) {
-    if (spins >= 64) std::this_thread::yield();
+  // mostly finds it. Past that the caller sleeps, so that a machine busy with
+  // other work (several exports at once) does not lose a core to the wait.
+  for (unsigned spins = 0; seen_ <= k && spins < kSpins; ++spins)
     seen_ = done_.load(std::memory_order_acquire);
+  if (seen_ <= k) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    waiting_.store(true);
+    changed_.wait(lock, [&] { return (seen_ = done_.load()) > k; });
+    waiting_.store(false);
   }
   const int32_t offset = offsets_[k];
   if (offset == FltVertexPalette::kFull && error_) std::rethrow_exception(error_);
   return offset;
+}
+
+void PaletteWorker::publish(size_t done) {
+  // Both sides' order of store then load sees to it that a sleeper is woken.
+  done_.store(done);
+  if (waiting_.load()) {
+    std::lock_guard<std::mutex> lock(mutex_);  // the sleeper is inside its wait
+    changed_.notify_all();
+  }
 }
 
 void PaletteWorker::finish() {
@@ -92,12 +106,12 @@ void PaletteWorker::runJob() {
       const size_t end = std::min(count_, k + kBatch);
       for (; k < end && !full; ++k)
         full = (offsets_[k] = palette_->add(vertex_(k))) == FltVertexPalette::kFull;
-      done_.store(k, std::memory_order_release);
+      publish(k);
     }
   } catch (...) {
     error_ = std::current_exception();
   }
   // The caller stops at the first corner that failed; those after it fail too.
   std::fill(offsets_.begin() + std::ptrdiff_t(k), offsets_.end(), FltVertexPalette::kFull);
-  done_.store(count_, std::memory_order_release);
+  publish(count_);
 }

@@ -49,10 +49,12 @@ class PaletteWorker {
   void finish();
 
  private:
-  static constexpr size_t kBatch = 64;  // corners between two publications
+  static constexpr size_t kBatch = 64;     // corners between two publications
+  static constexpr unsigned kSpins = 256;  // looks at the count before sleeping
 
   void run();
   void runJob();
+  void publish(size_t done);
 
   std::thread thread_;
   std::mutex mutex_;
@@ -67,6 +69,7 @@ class PaletteWorker {
   std::vector<int32_t> offsets_;
   std::exception_ptr error_;  // written before the last publication
   std::atomic<bool> stop_{false};
-  std::atomic<size_t> done_{0};  // offsets_[0, done_) are final
-  size_t seen_ = 0;              // the caller's last look at done_
+  std::atomic<size_t> done_{0};       // offsets_[0, done_) are final
+  std::atomic<bool> waiting_{false};  // the caller sleeps on changed_
+  size_t seen_ = 0;                   // the caller's last look at done_
 };
